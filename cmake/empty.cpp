@@ -1,0 +1,1 @@
+// Keeps an otherwise empty library buildable.

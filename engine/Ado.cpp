@@ -1,0 +1,1 @@
+#include "Ado.h"
