@@ -56,6 +56,8 @@ public:
 
     static TfrmMyDialog *instance(); // the open window, or null
 
+    void done(int result) override;
+
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
