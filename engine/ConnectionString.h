@@ -7,13 +7,16 @@
 //   Provider=SQLOLEDB.1;Integrated Security=SSPI;Persist Security Info=False;Initial Catalog=master;Data Source=HOST\INST
 //   Provider=SQLOLEDB.1;Password=P;Persist Security Info=True;User ID=U;Initial Catalog=master;Data Source=HOST,1433
 // Keywords are case-insensitive; a value may be quoted with " or ' (the quote
-// doubled inside).
+// doubled inside). A keyword given twice keeps its last value.
 struct OleDbConnectionString {
-    QMap<QString, QString> values; // keys lower-cased
+    QMap<QString, QString> values; // keys lower-cased, inner blanks collapsed
 
     static OleDbConnectionString parse(const QString &text);
     QString value(const QString &keyword) const; // empty when missing
+    bool contains(const QString &keyword) const;
 
+    // Each accessor also accepts the usual synonyms (Server, Database, UID,
+    // PWD, Trusted_Connection).
     QString dataSource() const;
     QString initialCatalog() const;
     QString userId() const;
@@ -23,6 +26,10 @@ struct OleDbConnectionString {
 
 // Quotes a value for an OLE DB string when it holds ";", a quote or edge blanks.
 QString QuoteOleDbValue(const QString &value);
+
+// Quotes a value for an ODBC string with braces ("}" doubled) when it holds
+// ";", "{", "}" or edge blanks.
+QString QuoteOdbcValue(const QString &value);
 
 // The ODBC driver the program uses: Microsoft's "ODBC Driver 18 for SQL
 // Server", else 17, when registered with the driver manager; else FreeTDS.
