@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <functional>
 #include <memory>
@@ -11,6 +12,9 @@
 
 // The program's SQL Server access over the ODBC C API: a connection and a
 // statement with the operations the windows and the pass use.
+//
+// One connection belongs to one thread at a time; connections of different
+// threads are independent.
 
 class DbError : public OrvellError
 {
@@ -22,7 +26,7 @@ class TADOConnection
 {
 public:
     TADOConnection();
-    ~TADOConnection();
+    ~TADOConnection(); // disconnects without calling AfterDisconnect
     TADOConnection(const TADOConnection &) = delete;
     TADOConnection &operator=(const TADOConnection &) = delete;
 
@@ -30,11 +34,13 @@ public:
     bool LoginPrompt = false;    // never prompts; kept for the callers' habits
     int ConnectionTimeout = 15;  // seconds, the logon
 
-    void Open();  // throws DbError with the server's or the driver's text
-    void Close();
+    void Open();  // throws DbError with the server's or the driver's text; no-op when open
+    void Close(); // no-op when closed
     bool Connected() const; // false once the link was found broken
     void SetConnected(bool on) { on ? Open() : Close(); }
 
+    // Called after a successful Open, and after an open connection closed:
+    // by Close or because a statement found the link broken.
     std::function<void()> AfterConnect;
     std::function<void()> AfterDisconnect;
 
@@ -76,6 +82,7 @@ public:
     int CommandTimeout = 30; // seconds; 0 = no limit
 
     // A named parameter written ":@Name" in SQL, set before Open/ExecSQL.
+    // The name may be given with or without "@", in any case.
     void SetParameter(const QString &name, const QString &value);
     void ClearParameters();
 
@@ -93,12 +100,14 @@ public:
     void Next();
     int RecordCount() const;
     QStringList ColumnNames() const;
-    TADOField FieldByName(const QString &column) const; // throws DbError when no such column
+    TADOField FieldByName(const QString &column) const; // throws DbError when no such column or no current row
 
     // Informational messages of the last statement (e.g. 4035, 3014).
     QStringList Messages() const;
 
 private:
+    void run(bool keepRows);
+
     struct Impl;
     std::unique_ptr<Impl> d;
 };
