@@ -347,10 +347,10 @@ void TestDiscovery::repliesReachServerBox()
     // The names are collected at once but reach the box only when the
     // listening is over.
     QTRY_COMPARE(discovery.FoundServers, names);
-    QCOMPARE(finished.count(), 0);
-    QCOMPARE(cbServers.count(), 1);
+    if (finished.isEmpty()) // a machine under heavy load may already be past the second
+        QCOMPARE(cbServers.count(), 1);
 
-    QVERIFY(finished.wait(10000));
+    QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 10000);
     QVERIFY(clock.elapsed() >= TServerDiscovery::ListenDelay - 10);
     QCOMPARE(responder.m_client.data(), QByteArray(1, '\x02'));
     if (broadcast)
