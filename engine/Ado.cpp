@@ -2,8 +2,6 @@
 
 #include "ConnectionString.h"
 
-#include <QRegularExpression>
-
 #include <sql.h>
 #include <sqlext.h>
 
@@ -76,10 +74,19 @@ int collectDiagnostics(SQLSMALLINT type, SQLHANDLE handle, QList<DiagRecord> &ou
 // "[FreeTDS][SQL Server]Login failed ..." -> "Login failed ..."
 QString withoutDriverPrefix(const QString &text)
 {
-    static const QRegularExpression prefix(QStringLiteral("^\\s*(\\[[^\\]]*\\]\\s*)+"));
-    QString t = text;
-    t.remove(prefix);
-    return t.trimmed();
+    qsizetype i = 0;
+    const qsizetype n = text.size();
+    for (;;) {
+        while (i < n && text[i].isSpace())
+            ++i;
+        if (i >= n || text[i] != u'[')
+            break;
+        const qsizetype close = text.indexOf(u']', i);
+        if (close < 0)
+            break;
+        i = close + 1;
+    }
+    return text.mid(i).trimmed();
 }
 
 bool isInfoState(const DiagRecord &r)
