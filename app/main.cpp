@@ -1,0 +1,9 @@
+#include "OrvellProgram.h"
+
+#include <QApplication>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    return OrvellBackupMain(app.arguments());
+}
