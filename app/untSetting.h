@@ -2,6 +2,7 @@
 
 #include "Ado.h"
 #include "BackupPass.h"
+#include "SettingWidgets.h"
 #include "ui/Strings.h"
 
 #include <QDateTime>
@@ -27,8 +28,6 @@ class QTimer;
 class QToolButton;
 class QWidget;
 class TAutoStart;
-class TConnectionPanel;
-class TServerComboBox;
 class TServerDiscovery;
 class TTaskGridModel;
 class TTaskTable;
