@@ -4,6 +4,7 @@
 #include "TaskTable.h"
 #include "ui/untMyDialog.h"
 #include "untSetting.h"
+#include "wizard/untAdd.h"
 
 #include <QTableView>
 #include <QTimer>
@@ -70,8 +71,13 @@ void TfrmSetting::runWizard(bool editMode)
     EditMode = editMode;
     // The task wizard (TfrmAdd) opens here, modally, on the current row when
     // EditMode is set; it writes the table with CloseCurrentFile on Apply.
-    if (OpenTaskWizard)
+    if (OpenTaskWizard) {
         OpenTaskWizard();
+    } else {
+        auto *wizard = new TfrmAdd(this);
+        frmAdd = wizard;
+        wizard->exec(); // frees itself when it closes
+    }
     if (RunAfterCreate) {
         RunAfterCreate = false;
         tmThreadTimerBackupTimer();
