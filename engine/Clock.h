@@ -3,7 +3,7 @@
 #include <QDateTime>
 
 // Moments in the engine are local wall-clock times. They are held in QDateTime
-// with the UTC time spec so that arithmetic never crosses a zone or DST rule;
+// marked as UTC so that arithmetic never crosses a zone or DST rule;
 // only LocalNow() looks at the real clock.
 QDateTime LocalNow();
 QDateTime WallClock(const QDate &date, const QTime &time = QTime(0, 0));

@@ -30,7 +30,7 @@ public:
     static void resetCurrent();
 
     QString toText(const QDateTime &moment) const;
-    std::optional<QDateTime> parse(const QString &text) const; // wall clock, UTC spec
+    std::optional<QDateTime> parse(const QString &text) const; // wall clock, marked UTC
 };
 
 // 30 December 1899 00:00, the value of an empty or unparsable date-time.
