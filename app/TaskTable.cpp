@@ -167,6 +167,8 @@ TaskRecord TTaskTable::Record(int row) const
     t.DateLast = optDate(v(mDateLast));
     t.Result = v(mResult).toString();
     t.Path = v(mPath).toString();
+    if (t.Path.trimmed().isEmpty())
+        t.Path.clear(); // a blank path is stored as "-1" like an empty one
     t.Type = v(mType).toString();
     t.EveryType1 = optInt(v(mEveryType1));
     t.OnWeekDaysType1 = optBool(v(mOnWeekDaysType1));
