@@ -1,6 +1,7 @@
 // The check timer and the backup pass, the tray menu, autorun, help and exit.
 #include "AutoStart.h"
 #include "TrayIcon.h"
+#include "restore/untRestore.h"
 #include "ui/untMyDialog.h"
 #include "untSaveTimer.h"
 #include "untSetting.h"
@@ -157,7 +158,7 @@ void TfrmSetting::pmCheckTimeClick()
 
 void TfrmSetting::mmRestoreDbClick()
 {
-    // The restore window opens here.
+    TfrmRestore::Execute(this);
 }
 
 void TfrmSetting::bbJournClick()
