@@ -99,8 +99,11 @@ void Engine::runBatch(const QString &sql, Reply &reply, bool inProc)
         }
         done(0, -1, true);
     }
+    const QList<QString> tempsBefore = m_session.temps.keys();
     for (const Stmt &s : stmts)
         runStatement(s);
+    if (inProc)
+        dropScopedTemps(tempsBefore);
     if (!local.hasDone())
         done(0);
     if (inProc)
@@ -123,6 +126,15 @@ void Engine::runStatement(const Stmt &stmt)
         done(0, -1, true);
     }
     m_line = outerLine;
+}
+
+// Temporary tables made by dynamic SQL (sp_executesql, EXEC('...')) end
+// with it; those of a plain batch live as long as the session.
+void Engine::dropScopedTemps(const QList<QString> &before)
+{
+    for (const QString &name : m_session.temps.keys())
+        if (!before.contains(name))
+            m_session.temps.remove(name);
 }
 
 // ---------------------------------------------------------------- output
@@ -1213,8 +1225,10 @@ void Engine::exec(const ProcCall &call)
             done(0, -1, true);
             return;
         }
+        const QList<QString> tempsBefore = m_session.temps.keys();
         for (const Stmt &s : stmts)
             runStatement(s);
+        dropScopedTemps(tempsBefore);
         return;
     }
     int status = 0;

@@ -39,7 +39,7 @@ struct Session
     int trancount = 0;
     quint64 transaction = 0;
     QHash<QString, Table> temps; // lower-case name
-    int nextTempId = -1001;
+    int nextTempId = -1001; // negative, as on SQL Server 2012 and later
     QHash<int, Prepared> prepared;
     int nextHandle = 1;
     qint64 lastRowCount = 0;
@@ -118,6 +118,7 @@ private:
     std::optional<qint64> objectId(const QString &name);
     QString currentDatabaseName() const;
     void maybeBeginImplicit();
+    void dropScopedTemps(const QList<QString> &before);
     Table runProcedure(const ProcCall &call, int *returnStatus);
 
     // Backup files

@@ -38,6 +38,23 @@ const QString kProductName = QStringLiteral("Microsoft SQL Server");
 // Statuses of a request packet.
 enum : quint8 { EndOfMessage = 0x01, IgnoreMessage = 0x02, ResetConnection = 0x08, ResetConnectionSkipTran = 0x10 };
 
+bool knownPacketType(quint8 type)
+{
+    switch (type) {
+    case PktSqlBatch:
+    case PktPreTds7Login:
+    case PktRpc:
+    case PktAttention:
+    case PktTransaction:
+    case PktLogin7:
+    case PktSspi:
+    case PktPrelogin:
+        return true;
+    default:
+        return false;
+    }
+}
+
 // One client connection: reads packets as they come (also while a reply is
 // held back by the delay, so that an ATTENTION gets through), answers each
 // request in turn, and closes only itself on broken framing.
@@ -104,6 +121,9 @@ private:
                 const int length = (quint8(m_in[2]) << 8) | quint8(m_in[3]);
                 if (length < 8)
                     throw Malformed("packet shorter than its header");
+                if (!knownPacketType(type))
+                    throw Malformed("not a TDS client packet"); // no need to wait for its length
+
                 if (m_in.size() < length)
                     break;
                 const QByteArray payload = m_in.mid(8, length - 8);
@@ -627,8 +647,15 @@ QString SqlSimulator::State::mapPath(const QString &serverPath) const
         bool dataRooted = false;
         path = stripDrive(dataFolder, &dataRooted) + QLatin1Char('/') + path;
     }
-    // Cleaned as an absolute path, ".." cannot climb above the root.
-    path = QDir::cleanPath(QLatin1Char('/') + path);
+    // ".." stops at the root, as it does on a real file system.
+    QStringList parts;
+    for (const QString &part : path.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        if (part == QLatin1String(".."))
+            parts.isEmpty() ? void() : parts.removeLast();
+        else if (part != QLatin1String("."))
+            parts << part;
+    }
+    path = QLatin1Char('/') + parts.join(QLatin1Char('/'));
     if (fileRoot == QLatin1String("/"))
         return path;
     return path == QLatin1String("/") ? fileRoot : fileRoot + path;
