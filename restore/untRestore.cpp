@@ -229,7 +229,6 @@ void TfrmRestore::showEvent(QShowEvent *event)
 
 void TfrmRestore::FormShow()
 {
-    raise();
     activateWindow();
     CentreOnScreen(this);
     RestorePlacement(this, FormName, false);
