@@ -91,9 +91,9 @@ QString serverFor(const QString &dataSource, bool freeTds)
     return host + rest;
 }
 
-QString odbcPair(const QString &key, const QString &value)
+QString odbcPair(const QString &key, const QString &value, bool freeTds)
 {
-    return key + u'=' + QuoteOdbcValue(value);
+    return key + u'=' + QuoteOdbcValue(value, freeTds);
 }
 
 } // namespace
@@ -188,12 +188,14 @@ QString QuoteOleDbValue(const QString &value)
     return u'"' + doubled + u'"';
 }
 
-QString QuoteOdbcValue(const QString &value)
+QString QuoteOdbcValue(const QString &value, bool freeTds)
 {
     if (value.isEmpty())
         return value;
-    const bool needed = value.contains(u';') || value.contains(u'{') || value.contains(u'}')
-        || value.front().isSpace() || value.back().isSpace();
+    // FreeTDS takes an unbraced value verbatim up to the next ";", and before
+    // 1.4 it did not undouble "}}" inside braces: leave a lone brace bare.
+    const bool braces = freeTds ? value.front() == u'{' : value.contains(u'{') || value.contains(u'}');
+    const bool needed = braces || value.contains(u';') || value.front().isSpace() || value.back().isSpace();
     if (!needed)
         return value;
     QString doubled = value;
@@ -252,17 +254,17 @@ QString BuildOdbcConnectionString(const OleDbConnectionString &source, const QSt
 
     QStringList parts;
     parts << QStringLiteral("DRIVER={") + driverValue + u'}';
-    parts << odbcPair(QStringLiteral("SERVER"), serverFor(source.dataSource(), freeTds));
+    parts << odbcPair(QStringLiteral("SERVER"), serverFor(source.dataSource(), freeTds), freeTds);
     const QString catalog = source.initialCatalog().trimmed();
     if (!catalog.isEmpty())
-        parts << odbcPair(QStringLiteral("DATABASE"), catalog);
+        parts << odbcPair(QStringLiteral("DATABASE"), catalog, freeTds);
     if (source.integratedSecurity()) {
         parts << QStringLiteral("Trusted_Connection=Yes");
     } else {
         const QString user = source.userId();
         if (!user.isEmpty()) {
-            parts << odbcPair(QStringLiteral("UID"), user);
-            parts << odbcPair(QStringLiteral("PWD"), source.password());
+            parts << odbcPair(QStringLiteral("UID"), user, freeTds);
+            parts << odbcPair(QStringLiteral("PWD"), source.password(), freeTds);
         }
     }
     if (freeTds) {

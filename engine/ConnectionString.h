@@ -28,8 +28,9 @@ struct OleDbConnectionString {
 QString QuoteOleDbValue(const QString &value);
 
 // Quotes a value for an ODBC string with braces ("}" doubled) when it holds
-// ";", "{", "}" or edge blanks.
-QString QuoteOdbcValue(const QString &value);
+// ";", "{", "}" or edge blanks. For FreeTDS a brace only calls for quoting at
+// the start of the value.
+QString QuoteOdbcValue(const QString &value, bool freeTds = false);
 
 // The ODBC driver the program uses: Microsoft's "ODBC Driver 18 for SQL
 // Server", else 17, when registered with the driver manager; else FreeTDS.

@@ -80,6 +80,10 @@ void TestConnectionString::translation_data()
                                                   << "DRIVER={FreeTDS};SERVER=SRV;UID=sa;PWD={ pw }" + ftdsTail;
     QTest::newRow("opening brace") << "Password={abc;User ID=sa;Data Source=SRV" << ftds
                                    << "DRIVER={FreeTDS};SERVER=SRV;UID=sa;PWD={{abc}" + ftdsTail;
+    QTest::newRow("inner braces stay bare for FreeTDS") << "Password=a}b{c;User ID=sa;Data Source=SRV" << ftds
+                                                        << "DRIVER={FreeTDS};SERVER=SRV;UID=sa;PWD=a}b{c" + ftdsTail;
+    QTest::newRow("inner braces quoted for ms") << "Password=a}b{c;User ID=sa;Data Source=SRV" << ms18
+                                                << "DRIVER={ODBC Driver 18 for SQL Server};SERVER=SRV;UID=sa;PWD={a}}b{c}" + msTail;
     QTest::newRow("keywords in any case, blanks around")
         << " provider = sqloledb.1 ; PASSWORD = pw ;user ID=u; initial   catalog =db;DATA SOURCE = srv ;" << ftds
         << "DRIVER={FreeTDS};SERVER=srv;DATABASE=db;UID=u;PWD=pw" + ftdsTail;
