@@ -235,8 +235,11 @@ QWidget *TfrmAdd::CreateType1Page()
         options->addButton(rb);
     seEveryType1 = CreateSpin(page, "seEveryType1", 1, 7, 1);
     grid->addWidget(rbDailyType1, 1, 0, 1, 2);
-    grid->addWidget(rbEveryType1, 2, 0, 1, 2);
-    grid->addWidget(seEveryType1, 2, 2);
+    auto *every = new QHBoxLayout;
+    every->addWidget(rbEveryType1);
+    every->addWidget(seEveryType1);
+    every->addStretch(1);
+    grid->addLayout(every, 2, 0, 1, 3);
     grid->addWidget(rbWeekdaysType1, 3, 0, 1, 2);
 
     lblHourMinType1 = Named(new QLabel(page), "lblHourMinType1");

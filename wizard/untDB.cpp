@@ -38,6 +38,8 @@ TfrmDB::TfrmDB(QWidget *parent)
     DBGrid->setSelectionMode(QAbstractItemView::SingleSelection);
     DBGrid->verticalHeader()->setDefaultSectionSize(18);
     DBGrid->setColumnWidth(0, 733);
+    // The column is wider than the window: keep its title in sight.
+    DBGrid->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
 
     auto *bar = new QWidget(this);
     bar->setFixedHeight(41);

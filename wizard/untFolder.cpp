@@ -74,6 +74,13 @@ TfrmOpenFolder::TfrmOpenFolder(QWidget *parent)
     connect(bbOpen, &QPushButton::clicked, this, &TfrmOpenFolder::bbOpenClick);
     connect(bbClose, &QPushButton::clicked, this, &TfrmOpenFolder::bbCloseClick);
     connect(ShellTreeView, &QTreeView::doubleClicked, this, &TfrmOpenFolder::bbOpenClick);
+    // Folders are read in the background; keep the selection in view as they arrive.
+    const auto keepSelectionInView = [this] {
+        if (ShellTreeView->currentIndex().isValid())
+            ShellTreeView->scrollTo(ShellTreeView->currentIndex());
+    };
+    connect(ShellModel, &QFileSystemModel::rowsInserted, this, keepSelectionInView, Qt::QueuedConnection);
+    connect(ShellModel, &QFileSystemModel::layoutChanged, this, keepSelectionInView, Qt::QueuedConnection);
 
     RetranslateUi();
     UpdateStrings();
