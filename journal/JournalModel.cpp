@@ -3,7 +3,49 @@
 #include "DateTimeText.h"
 
 #include <QCoreApplication>
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
 #include <cstring>
+#include <new>
+#ifdef Q_OS_LINUX
+#include <sys/mman.h>
+#endif
+
+namespace {
+constexpr size_t HugePage = 2 << 20;
+}
+
+template <class T>
+T *LineIndexAllocator<T>::allocate(size_t n)
+{
+#ifdef Q_OS_LINUX
+    const size_t bytes = n * sizeof(T);
+    if (bytes >= HugePage) {
+        const size_t rounded = (bytes + HugePage - 1) / HugePage * HugePage;
+        void *p = std::aligned_alloc(HugePage, rounded);
+        if (!p)
+            throw std::bad_alloc();
+        madvise(p, rounded, MADV_HUGEPAGE); // only a hint: ordinary pages when refused
+        return static_cast<T *>(p);
+    }
+#endif
+    return static_cast<T *>(::operator new(n * sizeof(T)));
+}
+
+template <class T>
+void LineIndexAllocator<T>::deallocate(T *p, size_t n)
+{
+#ifdef Q_OS_LINUX
+    if (n * sizeof(T) >= HugePage) {
+        std::free(p);
+        return;
+    }
+#endif
+    ::operator delete(p);
+}
+
+template struct LineIndexAllocator<qint64>;
 
 namespace {
 
@@ -65,58 +107,25 @@ QDateTime JournalModel::unreadableMoment()
     return QDateTime(QDate(1899, 1, 1), QTime(1, 1, 1, 1), Qt::UTC);
 }
 
-JournalModel::JournalModel(QObject *parent)
-    : QAbstractTableModel(parent)
-    , m_columns(DefaultColumns)
+JournalLineIndex JournalLineIndex::build(QFile &file, qint64 chunkSize, const std::atomic<bool> &cancel)
 {
-}
-
-bool JournalModel::load(const QString &filePath, qint64 chunkSize)
-{
-    beginResetModel();
-    m_lines.clear();
-    m_error.clear();
-    m_file.close();
-    for (Decoded &d : m_cache)
-        d.row = -1;
-    m_file.setFileName(filePath);
-    bool ok = true;
-    if (m_file.exists()) {
-        if (m_file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
-            indexLines(qMax<qint64>(chunkSize, 1));
-            ok = m_error.isEmpty();
-        } else {
-            m_error = m_file.errorString();
-            ok = false;
-        }
-    }
-    endResetModel();
-    return ok;
-}
-
-void JournalModel::indexLines(qint64 chunkSize)
-{
-    m_lines.reserve(size_t(m_file.size() / 64) + 16);
+    JournalLineIndex index;
+    index.starts.reserve(size_t(file.size() / 64) + 16);
     std::vector<char> buffer(static_cast<size_t>(chunkSize));
-    qint64 base = 0;      // file offset of buffer[0]
-    qint64 lineStart = 0; // file offset of the line being read
-    quint32 number = 0;   // lines finished so far
+    qint64 base = 0; // file offset of buffer[0]
     bool nonBlank = false;
-    char last = 0; // the byte before the buffer
 
-    auto finish = [&](qint64 end, bool cr) {
-        ++number;
-        if (nonBlank) {
-            const qint64 length = end - lineStart - (cr ? 1 : 0);
-            m_lines.push_back({lineStart, quint32(qMin<qint64>(length, 0xFFFFFFFF)), number});
-        }
+    auto startLine = [&](qint64 start) {
+        if (!nonBlank)
+            index.blanks.push_back(quint32(index.starts.size() - 1));
         nonBlank = false;
+        index.starts.push_back(start);
     };
 
-    for (;;) {
-        const qint64 n = m_file.read(buffer.data(), chunkSize);
+    while (!cancel.load(std::memory_order_relaxed)) {
+        const qint64 n = file.read(buffer.data(), chunkSize);
         if (n < 0) {
-            m_error = m_file.errorString();
+            index.error = file.errorString();
             break;
         }
         if (n == 0)
@@ -133,27 +142,116 @@ void JournalModel::indexLines(qint64 chunkSize)
                 nonBlank = static_cast<unsigned char>(*q) > ' ';
             if (!nl)
                 break;
-            const bool cr = nl > begin ? nl[-1] == '\r' : last == '\r';
-            finish(base + (nl - begin), cr);
-            lineStart = base + (nl - begin) + 1;
+            startLine(base + (nl - begin) + 1);
             p = nl + 1;
         }
-        last = end[-1];
         base += n;
     }
-    if (lineStart < base) // the last line has no line end
-        finish(base, last == '\r');
+    if (index.starts.back() < base) // the last line has no line end
+        startLine(base);
+    return index;
+}
+
+JournalModel::JournalModel(QObject *parent)
+    : QAbstractTableModel(parent)
+    , m_columns(DefaultColumns)
+{
+}
+
+JournalModel::~JournalModel()
+{
+    stopReading();
+}
+
+bool JournalModel::load(const QString &filePath, qint64 chunkSize)
+{
+    startReading(filePath, chunkSize);
+    adopt(m_generation);
+    return m_error.isEmpty();
+}
+
+void JournalModel::startReading(const QString &filePath, qint64 chunkSize)
+{
+    clear();
+    m_file.setFileName(filePath);
+    m_reading = true;
+    const quint64 generation = ++m_generation;
+    chunkSize = qMax<qint64>(chunkSize, 1);
+    m_worker = std::thread([this, filePath, chunkSize, generation] {
+        auto index = std::make_unique<JournalLineIndex>();
+        QFile file(filePath);
+        if (file.exists()) {
+            if (file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+                *index = JournalLineIndex::build(file, chunkSize, m_cancel);
+            else
+                index->error = file.errorString();
+        }
+        m_result = std::move(index);
+        // Delivered on the model's thread; a model being destroyed waits for
+        // this thread first, so the call never meets a dead object.
+        QMetaObject::invokeMethod(this, [this, generation] { adopt(generation); }, Qt::QueuedConnection);
+    });
+}
+
+void JournalModel::stopReading()
+{
+    if (m_worker.joinable()) {
+        m_cancel = true;
+        m_worker.join();
+        m_cancel = false;
+    }
+    m_result.reset();
+    m_reading = false;
+}
+
+void JournalModel::adopt(quint64 generation)
+{
+    if (generation != m_generation || !m_reading)
+        return; // a reading that was given up
+    m_worker.join();
+    std::unique_ptr<JournalLineIndex> index = std::move(m_result);
+    m_reading = false;
+
+    beginResetModel();
+    m_index = std::move(*index);
+    m_error = m_index.error;
+    m_rows = int(qMin<qsizetype>(m_index.lines() - qsizetype(m_index.blanks.size()), INT_MAX));
+    m_fetched = qMin(m_rows, FirstRows);
+    if (m_rows > 0 && !m_file.open(QIODevice::ReadOnly))
+        m_error = m_file.errorString(); // gone since: the rows read back empty
+    endResetModel();
+    emit read(m_error.isEmpty());
 }
 
 void JournalModel::clear()
 {
+    stopReading();
     beginResetModel();
-    m_lines.clear();
-    m_lines.shrink_to_fit();
+    m_index = JournalLineIndex();
+    m_error.clear();
+    m_rows = 0;
+    m_fetched = 0;
     m_file.close();
     for (Decoded &d : m_cache)
         d.row = -1;
     endResetModel();
+}
+
+qsizetype JournalModel::lineOfRow(int row) const
+{
+    // The rows count the non-blank lines from the newest; blank line i has
+    // blanks[i] - i non-blank lines before it.
+    const qsizetype nonBlank = m_rows - 1 - row;
+    const std::vector<quint32> &blanks = m_index.blanks;
+    qsizetype lo = 0, hi = qsizetype(blanks.size());
+    while (lo < hi) {
+        const qsizetype mid = (lo + hi) / 2;
+        if (qsizetype(blanks[size_t(mid)]) - mid <= nonBlank)
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    return nonBlank + lo;
 }
 
 int JournalModel::fieldOfColumn(int column) const
@@ -169,7 +267,7 @@ bool JournalModel::setColumnField(int column, const QString &fieldName)
     if (m_columns[size_t(column)] != field) {
         m_columns[size_t(column)] = field;
         emit headerDataChanged(Qt::Horizontal, column, column);
-        if (!m_lines.empty())
+        if (m_fetched > 0)
             emit dataChanged(index(0, column), index(rowCount() - 1, column));
     }
     return true;
@@ -181,10 +279,15 @@ const JournalModel::Decoded &JournalModel::decoded(int row) const
     if (d.row == row)
         return d;
 
-    const Line &line = m_lines[m_lines.size() - 1 - size_t(row)];
+    const qsizetype line = lineOfRow(row);
+    const qint64 start = m_index.starts[size_t(line)];
     QByteArray bytes;
-    if (m_file.isOpen() && m_file.seek(line.offset))
-        bytes = m_file.read(line.length); // shorter when the file was cut meanwhile
+    if (m_file.isOpen() && m_file.seek(start))
+        bytes = m_file.read(m_index.starts[size_t(line) + 1] - start); // shorter when the file was cut meanwhile
+    if (bytes.endsWith('\n'))
+        bytes.chop(1);
+    if (bytes.endsWith('\r'))
+        bytes.chop(1);
     const QString text = QString::fromLocal8Bit(bytes);
 
     d.row = row;
@@ -206,7 +309,7 @@ int JournalModel::lineNumber(int row) const
 {
     if (row < 0 || row >= rowCount())
         return 0;
-    return int(m_lines[m_lines.size() - 1 - size_t(row)].number);
+    return int(lineOfRow(row) + 1);
 }
 
 std::optional<QString> JournalModel::value(int row, int field) const
@@ -233,7 +336,21 @@ std::optional<QDateTime> JournalModel::moment(int row) const
 
 int JournalModel::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : int(m_lines.size());
+    return parent.isValid() ? 0 : m_fetched;
+}
+
+bool JournalModel::canFetchMore(const QModelIndex &parent) const
+{
+    return !parent.isValid() && m_fetched < m_rows;
+}
+
+void JournalModel::fetchMore(const QModelIndex &parent)
+{
+    if (!canFetchMore(parent))
+        return;
+    beginInsertRows(QModelIndex(), m_fetched, m_rows - 1);
+    m_fetched = m_rows;
+    endInsertRows();
 }
 
 int JournalModel::columnCount(const QModelIndex &parent) const

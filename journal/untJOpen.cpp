@@ -91,6 +91,7 @@ TfrmJOpen::TfrmJOpen(const QString &programDir, QWidget *parent)
 
     connect(DBGridRes, &QAbstractItemView::clicked, this, &TfrmJOpen::RxDBGrid1CellClick);
     connect(DBGridRes, &QAbstractItemView::doubleClicked, this, &TfrmJOpen::RxDBGrid1DblClick);
+    connect(m_rxMem, &JournalModel::read, this, &TfrmJOpen::journalRead);
     connect(bbClear, &QPushButton::clicked, this, &TfrmJOpen::bbClearClick);
     connect(BitBtn1, &QPushButton::clicked, this, &TfrmJOpen::BitBtn1Click);
 
@@ -141,8 +142,8 @@ void TfrmJOpen::FormCreate()
 void TfrmJOpen::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
-    if (!m_read) {
-        m_read = true;
+    if (!m_readStarted) {
+        m_readStarted = true;
         FormShow();
     }
 }
@@ -150,13 +151,27 @@ void TfrmJOpen::showEvent(QShowEvent *event)
 void TfrmJOpen::FormShow()
 {
     LastClickedField.clear();
-    if (!m_rxMem->load(journalPath())) {
-        // Shown once the window is up, so the user sees what could not be read.
-        const QString text = m_rxMem->errorString();
-        QTimer::singleShot(0, this, [this, text] { ShowMessageWindow(text, strrsP); });
-    }
+    m_rxMem->startReading(journalPath());
+}
+
+void TfrmJOpen::journalRead(bool ok)
+{
     if (m_rxMem->rowCount() > 0)
         DBGridRes->setCurrentIndex(m_rxMem->index(0, 0));
+    // The older rows join once the newest have been painted.
+    if (m_rxMem->canFetchMore({}))
+        DBGridRes->viewport()->installEventFilter(this);
+    if (!ok)
+        ShowMessageWindow(m_rxMem->errorString(), strrsP);
+}
+
+bool TfrmJOpen::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Paint && watched == DBGridRes->viewport()) {
+        watched->removeEventFilter(this);
+        QTimer::singleShot(0, m_rxMem, [model = m_rxMem] { model->fetchMore({}); });
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void TfrmJOpen::RxDBGrid1CellClick(const QModelIndex &index)

@@ -48,15 +48,17 @@ protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void changeEvent(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void FormCreate();
     void FormShow();
+    void journalRead(bool ok);
     void FormClose();
     void retranslateUi();
 
     QString m_programDir;
     JournalModel *m_rxMem = nullptr;
     QString LastClickedField;
-    bool m_read = false;
+    bool m_readStarted = false; // the journal is read at the first showing only
 };

@@ -83,8 +83,8 @@ private:
     TfrmJOpen *open()
     {
         TfrmJOpen *w = TfrmJOpen::showJournal(m_dir->path());
-        if (!QTest::qWaitForWindowExposed(w))
-            qWarning("viewer not exposed");
+        if (!QTest::qWaitForWindowExposed(w) || !QTest::qWaitFor([w] { return !w->rxMem()->isReading(); }))
+            qWarning("viewer not shown or journal not read");
         return w;
     }
     // A double-click as the mouse makes it: its first click is a cell click.
@@ -316,6 +316,32 @@ private slots:
         QTest::mouseClick(first->BitBtn1, Qt::LeftButton);
         QTRY_VERIFY(!TfrmJOpen::instance());
         QCOMPARE(open()->rxMem()->rowCount(), 2);
+    }
+
+    // The journal is read beside the window: closing or clearing meanwhile
+    // gives up the reading and loses nothing.
+    void closeOrClearWhileReading()
+    {
+        QByteArray many;
+        for (int i = 0; i < 20000; ++i)
+            many += Backup + "\r\n";
+        writeFile(journal(), many);
+        TfrmJOpen *w = TfrmJOpen::showJournal(m_dir->path());
+        QVERIFY(w->rxMem()->isReading()); // what it has read arrives through the event loop
+        w->close();
+        QTRY_VERIFY(!TfrmJOpen::instance());
+        QCOMPARE(open()->rxMem()->totalRows(), 20000);
+        TfrmJOpen::instance()->close();
+        QTRY_VERIFY(!TfrmJOpen::instance());
+
+        w = TfrmJOpen::showJournal(m_dir->path());
+        QVERIFY(w->rxMem()->isReading());
+        MessageSeam::script({1});
+        w->bbClearClick();
+        QCOMPARE(QFileInfo(journal()).size(), 0);
+        QTest::qWait(50);
+        QCOMPARE(w->rxMem()->rowCount(), 0);
+        QVERIFY(!w->rxMem()->isReading());
     }
 
     void placement_data()
