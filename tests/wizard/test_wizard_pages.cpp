@@ -19,6 +19,7 @@
 #include <QStackedWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTranslator>
 #include <QTimeEdit>
 
 namespace {
@@ -35,6 +36,27 @@ QString UnwritableFolder(QTemporaryDir &scratch)
     probe.remove();
     return QStringLiteral("/sys"); // root passes file modes; sysfs refuses new files
 }
+
+// English for some of the wizard's texts, as a language switch installs it.
+class EnglishTranslator : public QTranslator
+{
+public:
+    QString translate(const char *context, const char *source, const char *disambiguation, int) const override
+    {
+        static const QHash<QString, QString> english = {
+            {QStringLiteral("Добавить|"), QStringLiteral("Add")},
+            {QStringLiteral("Ежедневно|"), QStringLiteral("Daily")},
+            {QStringLiteral("Ежедневно|strrsDaily"), QStringLiteral("On days")},
+            {QStringLiteral("База данных|strrsDB"), QStringLiteral("Database")},
+            {QStringLiteral("Понедельник|"), QStringLiteral("Monday")},
+            {QStringLiteral("Вы не указали базу данных|strrsNoDb"), QStringLiteral("You haven't specified a database")},
+        };
+        if (qstrcmp(context, "TfrmAdd") != 0)
+            return QString();
+        return english.value(QString::fromUtf8(source) + QLatin1Char('|') + QString::fromUtf8(disambiguation));
+    }
+    bool isEmpty() const override { return false; }
+};
 
 } // namespace
 
@@ -395,6 +417,28 @@ private slots:
         QCOMPARE(shown[0].text, text);
         if (kindShown == QLatin1String("message"))
             QCOMPARE(shown[0].title, QStringLiteral("Предупреждение"));
+    }
+
+    void followsTheLanguageSwitch()
+    {
+        EnglishTranslator english;
+        QVERIFY(QCoreApplication::installTranslator(&english));
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
+        QCOMPARE(wizard->windowTitle(), QStringLiteral("Add"));
+        QCOMPARE(wizard->rbDailyType1->text(), QStringLiteral("Daily"));
+        QCOMPARE(wizard->strrsDaily, QStringLiteral("On days"));
+        QCOMPARE(wizard->strrsNoDb, QStringLiteral("You haven't specified a database"));
+        wizard->rbType1->setChecked(true);
+        wizard->rbDailyType1->setChecked(true);
+        wizard->edDB->setText(QStringLiteral("db"));
+        QVERIFY(wizard->SummaryText().startsWith(QStringLiteral("On days\r\nDatabase: db\r\n")));
+        wizard->rbType2->setChecked(true);
+        wizard->cbDay[0]->setChecked(true);
+        QCOMPARE(wizard->SummaryText().section(QStringLiteral("\r\n"), 1, 1), QStringLiteral("Monday;"));
+        QCoreApplication::removeTranslator(&english);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
+        QCOMPARE(wizard->strrsDaily, QStringLiteral("Ежедневно"));
+        QCOMPARE(wizard->rbDailyType1->text(), QStringLiteral("Ежедневно"));
     }
 
     void positionIsRestoredOnlyWhenBothAreNumbers()
