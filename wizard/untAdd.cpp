@@ -73,6 +73,8 @@ TfrmAdd::TfrmAdd(QWidget *parent)
 
 TfrmAdd::~TfrmAdd()
 {
+    // The pickers beside the wizard may read over its connection: they go first.
+    qDeleteAll(findChildren<QDialog *>(QString(), Qt::FindDirectChildrenOnly));
     if (ADOConnectionUpdate)
         ADOConnectionUpdate->Close();
 }

@@ -140,7 +140,7 @@ public:
     // The target checks of this wizard.
     void ConnectedForAddAndUpdate();
     FolderOnServer CheckFolderOnServer(const QString &path);
-    // The connection question; true when the user answered "Да".
+    // The confirmation dialog of the message windows: 1 for "Да", 2 for "Нет".
     int MessageDialog(const QString &msg, QMessageBox::Icon kind, QMessageBox::StandardButtons buttons,
                       const QString &title);
 
