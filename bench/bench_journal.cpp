@@ -143,6 +143,7 @@ int screenshot(const QString &out)
 {
     QTemporaryDir dir;
     const QString folder = dir.path() + QLatin1Char('/');
+    DateTimeFormat::setCurrent(DateTimeFormat::russian());
     const DateTimeFormat format = DateTimeFormat::current();
     QDateTime moment(QDate(2024, 3, 4), QTime(23, 0, 0), Qt::UTC);
     QStringList lines;
@@ -168,7 +169,6 @@ int screenshot(const QString &out)
     file.close();
 
     TfrmJOpen *viewer = TfrmJOpen::showJournal(folder);
-    viewer->DBGridRes->setCurrentIndex(viewer->rxMem()->index(1, 4));
     QElapsedTimer wait;
     wait.start();
     while (wait.elapsed() < 800)

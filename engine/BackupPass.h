@@ -36,5 +36,9 @@ struct BackupPassOptions {
     const std::atomic_bool *stopRequested = nullptr;
 };
 
+// Held in programDir while a pass runs, so two programs sharing the folder
+// never run passes at once.
+inline const QString BackupPassLockName = QStringLiteral(".orvell-backup-pass.lock");
+
 // One pass over the task file in programDir. Never throws.
 BackupPassReport RunBackupPass(const QString &programDir, const BackupPassOptions &options = {});

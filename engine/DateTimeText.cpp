@@ -96,6 +96,163 @@ QString lenientFormat(const QString &format)
     return joinFormat(pieces);
 }
 
+// Numeric formats (the usual short dates and long times) are read here:
+// Qt's general parser costs microseconds per call, and a pass reads two
+// date-times for every task line. Fields with or without a leading zero.
+enum class Read { Ok, Failed, Unsupported };
+
+struct Fields {
+    int year = -1, month = -1, day = -1;
+    int hour = -1, minute = -1, second = -1;
+    bool twelveHour = false;
+    int pm = -1; // -1 none, 0 AM, 1 PM
+};
+
+bool readNumber(QStringView text, qsizetype &pos, int minDigits, int maxDigits, int &value)
+{
+    int digits = 0;
+    int v = 0;
+    while (digits < maxDigits && pos < text.size() && text[pos] >= u'0' && text[pos] <= u'9') {
+        v = v * 10 + (text[pos].unicode() - u'0');
+        ++pos;
+        ++digits;
+    }
+    if (digits < minDigits)
+        return false;
+    value = v;
+    return true;
+}
+
+// The date and the time format of the pass, split once per thread.
+const QList<FormatPiece> &cachedPieces(const QString &format)
+{
+    constexpr int Size = 4;
+    thread_local QString formats[Size];
+    thread_local QList<FormatPiece> pieces[Size];
+    thread_local int next = 0;
+    for (int i = 0; i < Size; ++i) {
+        if (!pieces[i].isEmpty() && formats[i] == format)
+            return pieces[i];
+    }
+    const int slot = next;
+    next = (next + 1) % Size;
+    formats[slot] = format;
+    pieces[slot] = splitFormat(format);
+    return pieces[slot];
+}
+
+Read readFields(QStringView text, const QString &format, Fields &f)
+{
+    const QList<FormatPiece> &pieces = cachedPieces(format);
+    bool hasMarker = false;
+    for (const FormatPiece &p : pieces) {
+        if (p.field && (p.text.front() == u'A' || p.text.front() == u'a'))
+            hasMarker = true;
+    }
+    qsizetype pos = 0;
+    for (qsizetype i = 0; i < pieces.size(); ++i) {
+        const FormatPiece &p = pieces[i];
+        if (!p.field) {
+            if (p.text.contains(QLatin1Char('\'')))
+                return Read::Unsupported;
+            if (text.mid(pos, p.text.size()) != p.text)
+                return Read::Failed;
+            pos += p.text.size();
+            continue;
+        }
+        const QChar c = p.text.front();
+        const qsizetype n = p.text.size();
+        bool ok = true;
+        if ((c == u'A' || c == u'a') && n == 1) {
+            // "AP", "ap", "A" and "a" all stand for AM/PM.
+            if (i + 1 < pieces.size() && pieces[i + 1].field && pieces[i + 1].text.size() == 1
+                && (pieces[i + 1].text.front() == u'P' || pieces[i + 1].text.front() == u'p'))
+                ++i;
+            const QStringView marker = text.mid(pos, 2);
+            if (marker.compare(QLatin1String("AM"), Qt::CaseInsensitive) == 0)
+                f.pm = 0;
+            else if (marker.compare(QLatin1String("PM"), Qt::CaseInsensitive) == 0)
+                f.pm = 1;
+            else
+                return Read::Failed;
+            pos += 2;
+            continue;
+        }
+        if (n > 2 && c != u'y')
+            return Read::Unsupported;
+        switch (c.unicode()) {
+        case u'y':
+            if (n != 4)
+                return Read::Unsupported;
+            ok = readNumber(text, pos, 4, 4, f.year);
+            break;
+        case u'M':
+            ok = readNumber(text, pos, 1, 2, f.month);
+            break;
+        case u'd':
+            ok = readNumber(text, pos, 1, 2, f.day);
+            break;
+        case u'h':
+            f.twelveHour = hasMarker;
+            ok = readNumber(text, pos, 1, 2, f.hour);
+            break;
+        case u'H':
+            ok = readNumber(text, pos, 1, 2, f.hour);
+            break;
+        case u'm':
+            ok = readNumber(text, pos, 1, 2, f.minute);
+            break;
+        case u's':
+            ok = readNumber(text, pos, 1, 2, f.second);
+            break;
+        default:
+            return Read::Unsupported;
+        }
+        if (!ok)
+            return Read::Failed;
+    }
+    return pos == text.size() ? Read::Ok : Read::Failed;
+}
+
+QDate readDate(QStringView text, const QString &format)
+{
+    Fields f;
+    switch (readFields(text, format, f)) {
+    case Read::Ok:
+        if (f.hour >= 0 || f.minute >= 0 || f.second >= 0 || f.pm >= 0)
+            return QDate();
+        return QDate(f.year, f.month, f.day); // invalid when a part is missing or out of range
+    case Read::Failed:
+        return QDate();
+    case Read::Unsupported:
+        break;
+    }
+    return QDate::fromString(text.toString(), lenientFormat(format));
+}
+
+QTime readTime(QStringView text, const QString &format)
+{
+    Fields f;
+    switch (readFields(text, format, f)) {
+    case Read::Ok: {
+        if (f.year >= 0 || f.month >= 0 || f.day >= 0 || f.hour < 0)
+            return QTime();
+        int hour = f.hour;
+        if (f.twelveHour) {
+            if (hour < 1 || hour > 12 || f.pm < 0)
+                return QTime();
+            hour = hour % 12 + (f.pm == 1 ? 12 : 0);
+        }
+        return QTime(hour, qMax(0, f.minute), qMax(0, f.second));
+    }
+    case Read::Failed:
+        return QTime();
+    case Read::Unsupported:
+        break;
+    }
+    return QTime::fromString(text.toString(), lenientFormat(format));
+}
+
 bool isCLocaleName(const QByteArray &name)
 {
     return name.isEmpty() || name == "C" || name == "POSIX" || name.startsWith("C.");
@@ -169,8 +326,13 @@ DateTimeFormat DateTimeFormat::usEnglish()
 
 const DateTimeFormat &DateTimeFormat::current()
 {
-    currentCopy();
-    return currentFormat().format;
+    CurrentFormat &c = currentFormat();
+    QMutexLocker lock(&c.mutex);
+    if (!c.set) {
+        c.format = fromLocale(timeLocale());
+        c.set = true;
+    }
+    return c.format;
 }
 
 void DateTimeFormat::setCurrent(const DateTimeFormat &format)
@@ -200,21 +362,24 @@ QString DateTimeFormat::toText(const QDateTime &moment) const
 
 std::optional<QDateTime> DateTimeFormat::parse(const QString &text) const
 {
-    const QString s = text.trimmed();
+    return parse(QStringView(text));
+}
+
+std::optional<QDateTime> DateTimeFormat::parse(QStringView text) const
+{
+    const QStringView s = text.trimmed();
     if (s.isEmpty())
         return std::nullopt;
-    const QString dateReader = lenientFormat(dateFormat);
-    const QDate alone = QDate::fromString(s, dateReader);
+    const QDate alone = readDate(s, dateFormat);
     if (alone.isValid())
         return WallClock(alone);
     // The date may hold blanks of its own (and so may the time), so try every
     // blank as the border between them.
-    const QString timeReader = lenientFormat(timeFormat);
     for (qsizetype i = s.indexOf(QLatin1Char(' ')); i >= 0; i = s.indexOf(QLatin1Char(' '), i + 1)) {
-        const QDate date = QDate::fromString(s.left(i).trimmed(), dateReader);
+        const QDate date = readDate(s.left(i).trimmed(), dateFormat);
         if (!date.isValid())
             continue;
-        const QTime time = QTime::fromString(s.mid(i + 1).trimmed(), timeReader);
+        const QTime time = readTime(s.mid(i + 1).trimmed(), timeFormat);
         if (time.isValid())
             return WallClock(date, time);
     }
@@ -232,6 +397,11 @@ QString DateTimeToText(const QDateTime &moment)
 }
 
 std::optional<QDateTime> TextToDateTime(const QString &text)
+{
+    return currentCopy().parse(QStringView(text));
+}
+
+std::optional<QDateTime> TextToDateTime(QStringView text)
 {
     return currentCopy().parse(text);
 }

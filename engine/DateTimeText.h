@@ -31,6 +31,7 @@ public:
 
     QString toText(const QDateTime &moment) const;
     std::optional<QDateTime> parse(const QString &text) const; // wall clock, marked UTC
+    std::optional<QDateTime> parse(QStringView text) const;
 };
 
 // 30 December 1899 00:00, the value of an empty or unparsable date-time.
@@ -39,3 +40,4 @@ QDateTime ZeroDateTime();
 // Shorthands for DateTimeFormat::current().
 QString DateTimeToText(const QDateTime &moment);
 std::optional<QDateTime> TextToDateTime(const QString &text);
+std::optional<QDateTime> TextToDateTime(QStringView text);

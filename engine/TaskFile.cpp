@@ -65,21 +65,42 @@ TaskFileContent ReadTaskFile(const QString &programDir)
         bytes.chop(2);
     if (bytes.isEmpty())
         return content;
-    content.Lines = QString::fromLocal8Bit(EnCrypt(bytes)).split(QStringLiteral("\r\n"));
+    CipherInPlace(bytes.data(), bytes.size(), QByteArray(CipherKey), CipherDirection::Subtract);
+    // Line by line: CR LF never occurs inside a multi-byte character.
+    const QByteArrayView plain(bytes);
+    qsizetype start = 0;
+    for (;;) {
+        const qsizetype end = plain.indexOf(QByteArrayView("\r\n"), start);
+        content.Lines.append(QString::fromLocal8Bit(plain.sliced(start, (end < 0 ? plain.size() : end) - start)));
+        if (end < 0)
+            break;
+        start = end + 2;
+    }
     return content;
 }
 
 void WriteTaskFile(const QString &programDir, const QStringList &lines)
 {
-    QByteArray plain = lines.join(QStringLiteral("\r\n")).toLocal8Bit();
+    QByteArray plain;
+    qsizetype total = 0;
+    for (const QString &line : lines)
+        total += line.size() + 2;
+    plain.reserve(total + total / 8);
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (i > 0)
+            plain.append("\r\n", 2);
+        plain.append(lines.at(i).toLocal8Bit());
+    }
     qsizetype begin = 0;
     qsizetype end = plain.size();
     while (begin < end && static_cast<unsigned char>(plain[begin]) <= 32)
         ++begin;
     while (end > begin && static_cast<unsigned char>(plain[end - 1]) <= 32)
         --end;
-    plain = plain.mid(begin, end - begin);
-    const QByteArray stored = plain.isEmpty() ? QByteArray() : Crypt(plain) + "\r\n";
+    // Positions of the cipher count from the first byte kept.
+    char *stored = plain.data() + begin;
+    const qsizetype length = end - begin;
+    CipherInPlace(stored, length, QByteArray(CipherKey), CipherDirection::Add);
 
     // A crash or a full disk halfway must never leave a cut or empty task
     // file: write beside it, flush, then rename over it. The file holds logon
@@ -95,7 +116,8 @@ void WriteTaskFile(const QString &programDir, const QStringList &lines)
         fail();
     if (!file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner))
         fail();
-    if (file.write(stored) != stored.size())
+    // The CR LF after the text stays plain; an empty text gives an empty file.
+    if (length > 0 && (file.write(stored, length) != length || file.write("\r\n", 2) != 2))
         fail();
     if (!file.commit())
         throw OrvellError(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(file.fileName()), file.errorString()));

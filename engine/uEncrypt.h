@@ -8,6 +8,8 @@
 enum class CipherDirection { Add, Subtract };
 
 QByteArray CipherBytes(const QByteArray &text, const QByteArray &key, CipherDirection direction);
+// The same over a buffer of its caller, position 0 at data.
+void CipherInPlace(char *data, qsizetype size, const QByteArray &key, CipherDirection direction);
 
 inline constexpr char CipherKey[] = "7316048529";
 
