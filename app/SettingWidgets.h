@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QWidget>
 #include <functional>
@@ -12,8 +13,12 @@ public:
     using QComboBox::QComboBox;
     void hidePopup() override
     {
+        // The box also closes its list whenever it is hidden; only a list
+        // that was open counts as a close-up.
+        const bool wasOpen = view() && view()->window()->isVisible();
         QComboBox::hidePopup();
-        emit closedUp();
+        if (wasOpen)
+            emit closedUp();
     }
 signals:
     void closedUp();

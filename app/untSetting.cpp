@@ -64,6 +64,9 @@ TfrmSetting::TfrmSetting(const QStringList &arguments, QWidget *parent)
 
 TfrmSetting::~TfrmSetting()
 {
+    m_quitting = true;
+    // The widgets outlive the members below; keep their signals off them.
+    QObject::disconnect(cbServers, nullptr, this, nullptr);
     if (m_passThread) {
         // Never leave a pass behind half done: the running task finishes and
         // the task file is written before the window goes.
