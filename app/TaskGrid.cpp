@@ -146,5 +146,7 @@ QVariant TTaskGridModel::headerData(int section, Qt::Orientation orientation, in
 {
     if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < m_columns.size())
         return m_columns[section].FieldTitle;
+    if (orientation == Qt::Vertical && role == Qt::DisplayRole)
+        return QString(); // the row indicator carries no numbers
     return QAbstractTableModel::headerData(section, orientation, role);
 }
