@@ -533,8 +533,12 @@ void TfrmSetting::showEvent(QShowEvent *event)
 
 void TfrmSetting::FormShow()
 {
-    MemSettitngs->Close();
-    ReopenTable();
+    // The open wizard edits a row of the table; a reload under it would put
+    // its changes into another task.
+    if (!frmAdd) {
+        MemSettitngs->Close();
+        ReopenTable();
+    }
     updateTimerPanel(strrsTimerEnd);
     SetStatusPanelText(2, strrsServerEnd + QStringLiteral(": ") + cbServers->currentText());
     if (ReconnectOnShow && !ADOConnection.Connected())
