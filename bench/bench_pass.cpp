@@ -88,8 +88,9 @@ Timing timePass(const QString &dir)
     return timing;
 }
 
-// The statements of a pass over `count` tasks, straight through the access layer.
-Timing timeDirect(int count, const QString &connection, const QString &folder)
+// The statements a pass sent (three per task), sent again straight through
+// the access layer: per task connect, shrink, server name, backup, disconnect.
+Timing timeDirect(const QStringList &statements, const QString &connection)
 {
     QElapsedTimer t;
     t.start();
@@ -98,24 +99,21 @@ Timing timeDirect(int count, const QString &connection, const QString &folder)
     TADOConnection conn;
     TADOQuery query(&conn);
     query.CommandTimeout = 0;
-    for (int i = 0; i < count; ++i) {
-        const QString db = QStringLiteral("Bench");
+    for (qsizetype i = 0; i + 2 < statements.size(); i += 3) {
         conn.Close();
         conn.ConnectionString = StrConnectFromStored(connection);
         try {
             conn.Open();
             try {
-                query.SQL = QStringLiteral("DBCC SHRINKDATABASE ([") + db + QStringLiteral("],10)");
+                query.SQL = statements.at(i);
                 query.ExecSQL();
             } catch (...) {
             }
-            query.SQL
-                = QStringLiteral("SELECT REPLACE(CONVERT(char(20), SERVERPROPERTY('servername')),'\\','_') as SNAME");
+            query.SQL = statements.at(i + 1);
             query.Open();
-            const QString server = query.FieldByName(QStringLiteral("SNAME")).AsString().trimmed();
+            query.FieldByName(QStringLiteral("SNAME")).AsString();
             query.Close();
-            query.SQL = QStringLiteral("BACKUP DATABASE [") + db + QStringLiteral("] TO DISK='") + folder + server
-                + QStringLiteral("_") + db + QStringLiteral("_direct_%1.bak'").arg(i);
+            query.SQL = statements.at(i + 2);
             query.ExecSQL();
         } catch (const std::exception &e) {
             if (timing.ok)
@@ -129,6 +127,15 @@ Timing timeDirect(int count, const QString &connection, const QString &folder)
     return timing;
 }
 
+// Both sides start from an empty backup folder, so neither appends to a
+// backup file the other left.
+void emptyFolder(const QString &path)
+{
+    QDir dir(path);
+    for (const QString &name : dir.entryList(QDir::Files))
+        dir.remove(name);
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -138,8 +145,10 @@ int main(int argc, char *argv[])
     parser.setApplicationDescription(
         QStringLiteral("Backup pass benchmark against the in-process SQL Server simulator."));
     parser.addHelpOption();
-    const QCommandLineOption roundsOption(QStringLiteral("rounds"), QStringLiteral("Rounds per figure (default 5)."),
-                                          QStringLiteral("N"), QStringLiteral("5"));
+    const QCommandLineOption roundsOption(
+        QStringLiteral("rounds"),
+        QStringLiteral("Rounds per figure (default 5; a round of the due pass runs each side twice)."),
+        QStringLiteral("N"), QStringLiteral("5"));
     const QCommandLineOption dueOption(QStringLiteral("due"), QStringLiteral("Due tasks per pass (default 1000)."),
                                        QStringLiteral("N"), QStringLiteral("1000"));
     const QCommandLineOption idleOption(QStringLiteral("idle"),
@@ -160,9 +169,16 @@ int main(int argc, char *argv[])
         return 1;
     }
     QDir(root.path()).mkpath(QStringLiteral("Backup"));
+    const QString backupFolder = QDir(root.path()).filePath(QStringLiteral("Backup"));
     SqlSimulator sim;
     sim.setFileRoot(root.path());
-    sim.addDatabase(QStringLiteral("Bench"));
+    // One database per task, so every backup file has a name of its own as in
+    // real use (one pass never backs up one database twice in a second).
+    QStringList databases;
+    for (int i = 0; i < dueCount; ++i) {
+        databases << QStringLiteral("Bench%1").arg(i, 5, 10, QLatin1Char('0'));
+        sim.addDatabase(databases.last());
+    }
     if (sim.start() == 0) {
         print(QStringLiteral("the simulator did not start"));
         return 1;
@@ -173,36 +189,47 @@ int main(int argc, char *argv[])
 
     QStringList dueLines;
     for (int i = 0; i < dueCount; ++i)
-        dueLines << taskLine(QStringLiteral("Bench"), folder, connection, true, QStringLiteral("Type1"), QString());
+        dueLines << taskLine(databases.at(i), folder, connection, true, QStringLiteral("Type1"), QString());
 
     print(QStringLiteral("date-time format: %1 %2")
               .arg(DateTimeFormat::current().dateFormat, DateTimeFormat::current().timeFormat));
     print(QStringLiteral("%1 due tasks, %2 rounds").arg(dueCount).arg(rounds));
     QList<double> passTimes, directTimes, ratios, passCpu, directCpu, cpuRatios;
     bool ok = true;
-    for (int r = 0; r < rounds; ++r) {
-        // Alternate the order so drift on a busy machine hits both alike.
-        Timing direct, pass;
-        auto runPass = [&] {
-            WriteTaskFile(dir, dueLines);
-            QFile::remove(dir + QStringLiteral("Backup.log"));
-            pass = timePass(dir);
-        };
-        if (r % 2) {
-            runPass();
-            direct = timeDirect(dueCount, connection, folder);
-        } else {
-            direct = timeDirect(dueCount, connection, folder);
-            runPass();
-        }
-        ok = ok && pass.ok && direct.ok;
-        passTimes << pass.seconds;
-        directTimes << direct.seconds;
-        ratios << pass.seconds / direct.seconds;
-        passCpu << pass.cpuSeconds;
-        directCpu << direct.cpuSeconds;
-        cpuRatios << pass.cpuSeconds / direct.cpuSeconds;
+    auto runPass = [&] {
+        WriteTaskFile(dir, dueLines);
+        QFile::remove(dir + QStringLiteral("Backup.log"));
+        emptyFolder(backupFolder);
         sim.clearBatches();
+        return timePass(dir);
+    };
+    // A first pass, untimed, gives the statements the direct runs send.
+    ok = runPass().ok;
+    const QStringList statements = sim.batches();
+    if (statements.size() != 3 * dueCount) {
+        print(QStringLiteral("the pass sent %1 statements for %2 tasks").arg(statements.size()).arg(dueCount));
+        return 1;
+    }
+    auto runDirect = [&] {
+        emptyFolder(backupFolder);
+        return timeDirect(statements, connection);
+    };
+    for (int r = 0; r < rounds; ++r) {
+        // Direct, pass, pass, direct: a steady drift of a busy machine (or of
+        // the simulator's growing state) then weighs on both sides alike.
+        const Timing d1 = runDirect();
+        const Timing p1 = runPass();
+        const Timing p2 = runPass();
+        const Timing d2 = runDirect();
+        ok = ok && p1.ok && p2.ok && d1.ok && d2.ok;
+        const double pass = (p1.seconds + p2.seconds) / 2;
+        const double direct = (d1.seconds + d2.seconds) / 2;
+        passTimes << pass;
+        directTimes << direct;
+        ratios << pass / direct;
+        passCpu << (p1.cpuSeconds + p2.cpuSeconds) / 2;
+        directCpu << (d1.cpuSeconds + d2.cpuSeconds) / 2;
+        cpuRatios << passCpu.last() / directCpu.last();
     }
     print(QStringLiteral("pass over %1 due tasks: median %2 s = %3 tasks/s   [%4]")
               .arg(dueCount)
@@ -228,8 +255,9 @@ int main(int argc, char *argv[])
     const QStringList kinds { QStringLiteral("Type1"), QStringLiteral("Type2"), QStringLiteral("Type3"),
                               QStringLiteral("Type4") };
     for (int i = 0; i < idleCount; ++i)
-        idleLines << taskLine(QStringLiteral("Bench"), folder, connection, false, kinds[i % 4], today);
+        idleLines << taskLine(databases.at(i % dueCount), folder, connection, false, kinds[i % 4], today);
     QList<double> idleTimes, idleCpu;
+    sim.clearBatches();
     for (int r = 0; r < rounds; ++r) {
         WriteTaskFile(dir, idleLines);
         const Timing idle = timePass(dir);
