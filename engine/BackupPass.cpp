@@ -10,6 +10,8 @@
 #include <QDir>
 #include <QFile>
 #include <QLockFile>
+#include <QMap>
+#include <optional>
 
 bool BackupPassReport::allSucceeded() const
 {
@@ -83,6 +85,7 @@ public:
     {
         TaskFileContent content;
         try {
+            m_startBytes = rawTaskFile();
             content = ReadTaskFile(m_dir);
         } catch (const std::exception &e) {
             problem(messageOf(e));
@@ -105,7 +108,7 @@ public:
         // exists, also when nothing was due.
         if (QFile::exists(QDir(m_dir).filePath(TaskFileName))) {
             try {
-                WriteTaskFile(m_dir, m_lines);
+                WriteTaskFile(m_dir, linesToWrite());
             } catch (const std::exception &e) {
                 problem(messageOf(e));
             }
@@ -115,6 +118,41 @@ public:
     BackupPassReport report;
 
 private:
+    std::optional<QByteArray> rawTaskFile() const
+    {
+        QFile file(QDir(m_dir).filePath(TaskFileName));
+        if (!file.open(QIODevice::ReadOnly))
+            return std::nullopt;
+        return file.readAll();
+    }
+
+    // The tray program may have saved the task list while a long backup ran
+    // here (the headless command shares its folder). Then the tasks it holds
+    // now are the ones to keep, each with this pass's result where its line is
+    // still the one the pass read; nothing the user saved is overwritten.
+    QStringList linesToWrite()
+    {
+        if (rawTaskFile() == m_startBytes)
+            return m_lines;
+        QStringList now = ReadTaskFile(m_dir).Lines;
+        QList<bool> taken(now.size(), false);
+        for (auto it = m_updated.cbegin(); it != m_updated.cend(); ++it) {
+            const int index = it.key();
+            qsizetype at = -1;
+            if (index < now.size() && !taken[index] && now[index] == it.value())
+                at = index;
+            for (qsizetype j = 0; at < 0 && j < now.size(); ++j) {
+                if (!taken[j] && now[j] == it.value())
+                    at = j;
+            }
+            if (at >= 0) {
+                now[at] = m_lines.at(index);
+                taken[at] = true;
+            }
+        }
+        return now;
+    }
+
     void problem(const QString &text)
     {
         if (!report.problems.contains(text))
@@ -232,6 +270,7 @@ private:
             fields[fResult] = TaskFieldText(result);
             fields[fPath] = TaskFieldText(folder);
             fields[fOnceType3] = QStringLiteral("0");
+            m_updated.insert(index, m_lines.at(index));
             m_lines[index] = JoinTaskLine(fields);
         }
     }
@@ -243,6 +282,8 @@ private:
     TADOConnection m_connection;
     TADOQuery m_query;
     QStringList m_lines;
+    std::optional<QByteArray> m_startBytes;
+    QMap<int, QString> m_updated; // line index -> the line as read
     QString m_serverName; // empty at the start of the pass
 };
 

@@ -102,6 +102,7 @@ private slots:
     void connectionDroppedDuringBackup();
     void stopBetweenTasks();
     void secondPassOnTheSameFolderIsSkipped();
+    void tasksSavedDuringThePassAreKept();
 };
 
 void TestBackupPass::twoDueTasks()
@@ -429,6 +430,39 @@ void TestBackupPass::secondPassOnTheSameFolderIsSkipped()
     report = runPass(f, clock);
     QCOMPARE(report.attempts.size(), 1);
     QVERIFY(!QFile::exists(f.dir.file(BackupPassLockName)));
+}
+
+void TestBackupPass::tasksSavedDuringThePassAreKept()
+{
+    Fixture f;
+    QVERIFY(f.start());
+    const QString backup = f.folder(QStringLiteral("Backup"));
+    const QString sales = f.task(QStringLiteral("Sales"), backup);
+    const QString stock = f.task(QStringLiteral("Stock"), backup);
+    f.writeTasks({ sales, stock });
+    // While the first backup runs, the main window saves the list with a new
+    // task in front and the second task deleted.
+    QStringList added = SplitTaskLine(f.task(QStringLiteral("master"), backup));
+    added[fHour] = QStringLiteral("23");
+    const QString newTask = JoinTaskLine(added);
+    BackupPassOptions options;
+    bool saved = false;
+    options.taskStarting = [&](const QString &, const QString &) {
+        if (!saved)
+            f.writeTasks({ newTask, sales });
+        saved = true;
+    };
+    FixedClock clock(at(25, 10, 0, 0), 1000);
+    const BackupPassReport report = runPass(f, clock, options);
+    QCOMPARE(report.attempts.size(), 2); // both were due when the pass read the file
+
+    const QStringList after = f.tasks();
+    QCOMPARE(after.size(), 2);
+    QCOMPARE(after.at(0), newTask);
+    const QStringList salesAfter = SplitTaskLine(after.at(1));
+    QCOMPARE(salesAfter.at(fDBName), QStringLiteral("Sales"));
+    QCOMPARE(salesAfter.at(fDateLast), QStringLiteral("25.12.2008 10:00:03"));
+    QCOMPARE(salesAfter.at(fResult), SuccessResult);
 }
 
 QTEST_GUILESS_MAIN(TestBackupPass)
