@@ -611,6 +611,10 @@ void TfrmSetting::minimizeToTray()
         hide();
     else
         showMinimized(); // without a tray, a hidden window could never come back
+    // A minimized window may stay active; a blinking cursor in it would wake
+    // the program twice a second for nothing.
+    if (QWidget *focused = focusWidget())
+        focused->clearFocus();
     m_inMinimize = false;
 }
 
@@ -621,4 +625,6 @@ void TfrmSetting::restoreFromTray()
     show();
     raise();
     activateWindow();
+    if (!focusWidget())
+        DBGridMain->setFocus();
 }

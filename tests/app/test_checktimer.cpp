@@ -251,6 +251,9 @@ private slots:
 
 int main(int argc, char **argv)
 {
+    // As on a Russian desktop: the interface starts in Russian. Set before
+    // anything reads the system locale, which Qt reads once.
+    qputenv("LC_ALL", "ru_RU.UTF-8");
     UseTemporaryUserFolders();
     QApplication app(argc, argv);
     qRegisterMetaType<BackupPassReport>();
