@@ -35,13 +35,13 @@ TTaskGridModel::TTaskGridModel(TTaskTable *table, QObject *parent)
 QList<TGridColumn> TTaskGridModel::DefaultColumns()
 {
     return {
-        {QStringLiteral("Server"), gridTitle("Сервер"), 149},
-        {QStringLiteral("DBName"), gridTitle("База данных"), 122},
-        {QStringLiteral("Hour"), gridTitle("Час"), 111},
-        {QStringLiteral("Min"), gridTitle("Мин"), 159},
-        {QStringLiteral("Path"), gridTitle("Путь"), 163},
-        {QStringLiteral("DateLast"), gridTitle("Последний запуск"), 135},
-        {QStringLiteral("Result"), gridTitle("Результат"), 99},
+        {QStringLiteral("Server"), gridTitle(QT_TRANSLATE_NOOP("TfrmSetting", "Сервер")), 149},
+        {QStringLiteral("DBName"), gridTitle(QT_TRANSLATE_NOOP("TfrmSetting", "База данных")), 122},
+        {QStringLiteral("Hour"), gridTitle(QT_TRANSLATE_NOOP("TfrmSetting", "Час")), 111},
+        {QStringLiteral("Min"), gridTitle(QT_TRANSLATE_NOOP("TfrmSetting", "Мин")), 159},
+        {QStringLiteral("Path"), gridTitle(QT_TRANSLATE_NOOP("TfrmSetting", "Путь")), 163},
+        {QStringLiteral("DateLast"), gridTitle(QT_TRANSLATE_NOOP("TfrmSetting", "Последний запуск")), 135},
+        {QStringLiteral("Result"), gridTitle(QT_TRANSLATE_NOOP("TfrmSetting", "Результат")), 99},
     };
 }
 

@@ -9,6 +9,7 @@
 #include "TaskTable.h"
 #include "TrayIcon.h"
 #include "uEncrypt.h"
+#include "ui/untLang.h"
 #include "ui/untMyDialog.h"
 
 #include <QAction>
@@ -20,7 +21,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
@@ -362,12 +362,9 @@ int TfrmSetting::IntervalMinutes() const
 void TfrmSetting::FormCreate(const QStringList &arguments)
 {
     // 1. Language: the system's, offering the other one in the menu.
-    if (QLocale::system().language() == QLocale::Russian)
-        mmLang->setText(QStringLiteral("Переключить на английский"));
-    else
-        mmLang->setText(QStringLiteral("Switch to Russian"));
-    mmLang->setIcon(QIcon(QLocale::system().language() == QLocale::Russian ? QStringLiteral(":/icons/lang-en.png")
-                                                                           : QStringLiteral(":/icons/lang-ru.png")));
+    const TLang language = StartingLanguage();
+    ApplyLangMenuItem(mmLang, language);
+    SetLanguage(language);
     UpdateStrings();
 
     // 2.

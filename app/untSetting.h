@@ -165,6 +165,8 @@ public:
     void mHClick();
     void pmAboutClick();
     void mmLangClick();
+    // Switches to the other language and rewrites the status bar in it.
+    void RefreshLang();
     void pmCloseClick();
     QString HelpFilePath() const;
     // How help is opened; tests replace it.

@@ -1,7 +1,10 @@
 // The check timer and the backup pass, the tray menu, autorun, help and exit.
 #include "AutoStart.h"
+#include "DateTimeText.h"
 #include "TrayIcon.h"
 #include "restore/untRestore.h"
+#include "ui/untAbout.h"
+#include "ui/untLang.h"
 #include "ui/untMyDialog.h"
 #include "untSaveTimer.h"
 #include "untSetting.h"
@@ -101,6 +104,7 @@ void TfrmSetting::passDone()
 void TfrmSetting::PopupMenuPopup()
 {
     pmOpenProgram->setText(isVisible() && !isMinimized() ? strrsHide : strrsOpen);
+    ApplyLangMenuItem(mmLang, ActiveLanguage());
 }
 
 void TfrmSetting::TrayIconDblClick()
@@ -168,12 +172,24 @@ void TfrmSetting::bbJournClick()
 
 void TfrmSetting::pmAboutClick()
 {
-    // The About window opens here.
+    TfrmAbout::Open(this);
 }
 
 void TfrmSetting::mmLangClick()
 {
-    // The language switch happens here.
+    RefreshLang();
+}
+
+void TfrmSetting::RefreshLang()
+{
+    const TLang next = ActiveLanguage() == TLang::Eng ? TLang::Rus : TLang::Eng;
+    ApplyLangMenuItem(mmLang, next);
+    // Every open window, this one included, takes the new texts here.
+    SetLanguage(next);
+    SetStatusPanelText(0, strrsStart + QStringLiteral(": ") + DateTimeToText(StartTime));
+    updateTimerPanel(strrsTimerEnd);
+    SetStatusPanelText(3, ADOConnection.Connected() ? strrsConnectYes : strrsConnectNo);
+    SetStatusPanelText(2, strrsSer + QStringLiteral(": ") + cbServers->currentText());
 }
 
 QString TfrmSetting::HelpFilePath() const

@@ -3,44 +3,44 @@
 #include <QCoreApplication>
 
 // The context is the main window's class, so these ids sit beside its other
-// texts in the translation files.
-#define MAIN_TEXT(text) QCoreApplication::translate("TfrmSetting", text)
-
+// texts in the translation files; the id tells texts apart that read alike
+// in Russian but not in English ("Подключиться").
 TMainStrings TMainStrings::current()
 {
     TMainStrings s;
-    s.strrsConnect = MAIN_TEXT("Подключиться");
-    s.strrsNoConnect = MAIN_TEXT("Отключиться");
-    s.strrsConnectYes = MAIN_TEXT("Соединение: Да");
-    s.strrsConnectNo = MAIN_TEXT("Соединение: Нет");
-    s.strrsSer = MAIN_TEXT("Текущий сервер");
+    s.strrsConnect = QCoreApplication::translate("TfrmSetting", "Подключиться", "strrsConnect");
+    s.strrsNoConnect = QCoreApplication::translate("TfrmSetting", "Отключиться", "strrsNoConnect");
+    s.strrsConnectYes = QCoreApplication::translate("TfrmSetting", "Соединение: Да", "strrsConnectYes");
+    s.strrsConnectNo = QCoreApplication::translate("TfrmSetting", "Соединение: Нет", "strrsConnectNo");
+    s.strrsSer = QCoreApplication::translate("TfrmSetting", "Текущий сервер", "strrsSer");
     s.strrsServerEnd = s.strrsSer;
-    s.strrsStart = MAIN_TEXT("Старт");
-    s.strrsTimerBegin = MAIN_TEXT("Таймер: каждые");
-    s.strrsTimerEnd = MAIN_TEXT("мин");
+    s.strrsStart = QCoreApplication::translate("TfrmSetting", "Старт", "strrsStart");
+    s.strrsTimerBegin = QCoreApplication::translate("TfrmSetting", "Таймер: каждые", "strrsTimerBegin");
+    s.strrsTimerEnd = QCoreApplication::translate("TfrmSetting", "мин", "strrsTimerEnd");
     s.strrsMin = s.strrsTimerEnd;
-    s.strrsListServer = MAIN_TEXT("Загрузка списка серверов");
-    s.strrsHide = MAIN_TEXT("Скрыть");
-    s.strrsOpen = MAIN_TEXT("Открыть");
-    s.strrsStateCheck = MAIN_TEXT("Идет проверка. Подождите, пока она не закончится.");
-    s.strrsP = MAIN_TEXT("Предупреждение");
-    s.strrsRes = MAIN_TEXT("Результат");
-    s.strrsSucc = MAIN_TEXT("Успешно выполнено");
-    s.strrsInsTask = MAIN_TEXT("Внесена задача");
-    s.strsYes = MAIN_TEXT("Да");
-    s.strsNo = MAIN_TEXT("Нет");
-    s.strsDelC = MAIN_TEXT("Удалить задачу?");
+    s.strrsListServer = QCoreApplication::translate("TfrmSetting", "Загрузка списка серверов", "strrsListServer");
+    s.strrsHide = QCoreApplication::translate("TfrmSetting", "Скрыть", "strrsHide");
+    s.strrsOpen = QCoreApplication::translate("TfrmSetting", "Открыть", "strrsOpen");
+    s.strrsStateCheck = QCoreApplication::translate("TfrmSetting", "Идет проверка. Подождите, пока она не закончится.",
+                                                    "strrsStateCheck");
+    s.strrsP = QCoreApplication::translate("TfrmSetting", "Предупреждение", "strrsP");
+    s.strrsRes = QCoreApplication::translate("TfrmSetting", "Результат", "strrsRes");
+    s.strrsSucc = QCoreApplication::translate("TfrmSetting", "Успешно выполнено", "strrsSucc");
+    s.strrsInsTask = QCoreApplication::translate("TfrmSetting", "Внесена задача", "strrsInsTask");
+    s.strsYes = QCoreApplication::translate("TfrmSetting", "Да", "strsYes");
+    s.strsNo = QCoreApplication::translate("TfrmSetting", "Нет", "strsNo");
+    s.strsDelC = QCoreApplication::translate("TfrmSetting", "Удалить задачу?", "strsDelC");
     // One blank in both languages: the deletion question has a blank caption.
-    s.strsDelCont = MAIN_TEXT(" ");
+    s.strsDelCont = QCoreApplication::translate("TfrmSetting", " ", "strsDelCont");
     return s;
 }
 
 QString OneInstanceMessage()
 {
-    return MAIN_TEXT("Одна версия программы уже запущена");
+    return QCoreApplication::translate("TfrmSetting", "Одна версия программы уже запущена", "abfOneInstance1");
 }
 
 QString TrayInfoTitle()
 {
-    return MAIN_TEXT("Архивирование баз");
+    return QCoreApplication::translate("TfrmSetting", "Архивирование баз", "TrayIcon.InfoTitle");
 }
