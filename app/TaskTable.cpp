@@ -38,6 +38,31 @@ QVariant var(const std::optional<T> &v)
     return v ? QVariant::fromValue(*v) : QVariant();
 }
 
+// The converters on pieces of a line, so a full load makes strings only for
+// the text fields (the load of a large task file is mostly allocation).
+int intOf(QStringView text)
+{
+    const QStringView s = text.trimmed();
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        const QChar c = s[i];
+        if (!(c.isDigit() && c.unicode() < 128) && !(i == 0 && (c == u'-' || c == u'+')))
+            return 0;
+    }
+    bool ok = false;
+    const int value = s.toInt(&ok, 10);
+    return ok ? value : 0;
+}
+
+bool boolOf(QStringView text)
+{
+    const QStringView s = text.trimmed();
+    if (s.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0)
+        return true;
+    if (s.compare(QLatin1String("false"), Qt::CaseInsensitive) == 0)
+        return false;
+    return intOf(s) != 0;
+}
+
 } // namespace
 
 int hIsNull(const QString &text)
@@ -218,21 +243,24 @@ TTaskTable::Row TTaskTable::rowFromLine(int id, const QString &line)
     r[mID] = id;
     if (line.isEmpty())
         return r; // an empty line gives a row with only its ID
-    const QStringList fields = SplitTaskLine(line);
+    // Split as SplitTaskLine does: the empty piece after the last ";" is no field.
+    QList<QStringView> fields = QStringView(line).split(u';');
+    if (!fields.isEmpty() && fields.last().isEmpty())
+        fields.removeLast();
     const int count = std::min<int>(int(fields.size()), TaskFieldCount);
     for (int i = 0; i < count; ++i) {
         const int field = i + 1;
-        const QString &text = fields[i];
+        const QStringView text = fields[i];
         if (isIntegerField(field))
-            r[field] = hIsNull(text);
+            r[field] = intOf(text);
         else if (field == mOnWeekDaysType1 || field == mDailyOnType1)
-            r[field] = hIsNullb(text);
+            r[field] = boolOf(text);
         else if (field == mDateLast || field == mDateType3)
-            r[field] = hIsNulldt(text);
+            r[field] = TextToDateTime(text).value_or(ZeroDateTime());
         else if (field == mPath)
-            r[field] = text == QLatin1String("-1") ? QString() : text;
+            r[field] = text == QLatin1String("-1") ? QString() : text.toString();
         else
-            r[field] = text;
+            r[field] = text.toString();
     }
     return r;
 }
@@ -257,11 +285,13 @@ void TTaskTable::RefreshResults(const QStringList &lines)
     const bool hadCurrent = m_current >= 0;
     int changed = 0;
     for (int i = 0; i < lines.size() && i < RecordCount(); ++i) {
-        const QStringList fields = SplitTaskLine(lines[i]);
+        QList<QStringView> fields = QStringView(lines[i]).split(u';');
+        if (!fields.isEmpty() && fields.last().isEmpty())
+            fields.removeLast();
         if (fields.size() <= fResult)
             break; // the refresh ends at a line without a result
-        m_rows[i][mDateLast] = hIsNulldt(fields[fDateLast]);
-        m_rows[i][mResult] = fields[fResult];
+        m_rows[i][mDateLast] = TextToDateTime(fields[fDateLast]).value_or(ZeroDateTime());
+        m_rows[i][mResult] = fields[fResult].toString();
         changed = i + 1;
     }
     if (changed > 0)
