@@ -63,6 +63,7 @@ int main(int argc, char **argv)
     SetLanguage(TLang::Rus);
     window.cbServers->setEditText(QStringLiteral("SRV\\SQLEXPRESS"));
     window.show();
+    window.resize(960, 480); // wide enough for every column title
     window.RefreshLang();
     window.RefreshLang(); // the status bar as a switch writes it, in Russian
     bool ok = Save(&window, out, QStringLiteral("main-ru"));
