@@ -9,6 +9,7 @@
 #include "app/untSetting.h"
 #include "journal/untJOpen.h"
 #include "restore/untRestore.h"
+#include "ui/MainKey.h"
 #include "ui/untAbout.h"
 #include "ui/untLang.h"
 #include "ui/untMyDialog.h"
@@ -25,6 +26,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
@@ -166,6 +168,7 @@ private slots:
         m_dir = std::make_unique<TempProgramDir>();
         TfrmSetting::SetProgramDirForTests(m_dir->path());
         TTrayIcon::SetAvailableForTests(false);
+        OpenMainKey(QStringLiteral("t1"))->remove(QString());
         MessageSeam::script();
         MessageSeam::clearShown();
     }
@@ -339,6 +342,48 @@ private slots:
         QCOMPARE(main->StatusPanelText(1), QStringLiteral("Таймер: каждые 15 мин"));
         QCOMPARE(main->StatusPanelText(2), QStringLiteral("Текущий сервер: (local)"));
         QCOMPARE(main->StatusPanelText(3), QStringLiteral("Соединение: Нет"));
+    }
+
+    // Titles stored under one language show after a start under the other
+    // until the language is switched: they are applied after the language
+    // was chosen, and the change of language does not come in later.
+    void storedColumnTitleSurvivesTheStart()
+    {
+        OpenMainKey(QStringLiteral("t1"))->setValue(QStringLiteral("FieldTitle5"), QStringLiteral("Last launching"));
+        SetLanguage(TLang::Eng); // as if English had been active before this start
+        TfrmSetting *main = makeMainWindow();
+        QCoreApplication::processEvents();
+        QCOMPARE(ActiveLanguage(), TLang::Rus);
+        const auto title = [main] { return main->DBGridMain->model()->headerData(5, Qt::Horizontal).toString(); };
+        QCOMPARE(title(), QStringLiteral("Last launching"));
+        main->RefreshLang();
+        main->RefreshLang();
+        QCOMPARE(title(), QStringLiteral("Последний запуск"));
+    }
+
+    // The question's buttons read "Yes" and "No" in English; the answers stay 1 and 2.
+    void questionButtonsInEnglish()
+    {
+        TfrmSetting *main = makeMainWindow();
+        main->RefreshLang();
+        MessageSeam::stopScript();
+        QStringList captions;
+        QTimer answer;
+        connect(&answer, &QTimer::timeout, this, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!box)
+                return; // not up yet
+            answer.stop();
+            for (QAbstractButton *b : box->buttons())
+                captions << b->text();
+            box->button(QMessageBox::Ok)->click();
+        });
+        answer.start(10);
+        QCOMPARE(MessageDialog(main->strsDelC, QMessageBox::Question, QMessageBox::Ok | QMessageBox::Cancel,
+                               main->strsDelCont),
+                 1);
+        captions.sort();
+        QCOMPARE(captions, QStringList({ "No", "Yes" }));
     }
 
     // The deletion question's title is a single blank in both languages.
