@@ -2,6 +2,7 @@
 
 #include "SingleInstance.h"
 #include "ui/Strings.h"
+#include "ui/untLang.h"
 #include "ui/untMyDialog.h"
 #include "untService.h"
 #include "untSetting.h"
@@ -21,6 +22,7 @@ int OrvellBackupMain(const QStringList &arguments)
 
     TOneInstance guard(ApplicationTitle);
     if (!guard.TryAcquire()) {
+        SetLanguage(StartingLanguage()); // the warning in the system's language
         ShowPlainMessage(OneInstanceMessage());
         return 1;
     }

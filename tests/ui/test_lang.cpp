@@ -3,6 +3,8 @@
 // read the same in both languages.
 #include "TaskFile.h"
 #include "TestSupport.h"
+#include "app/OrvellProgram.h"
+#include "app/SingleInstance.h"
 #include "app/TaskTable.h"
 #include "app/TrayIcon.h"
 #include "app/untSaveTimer.h"
@@ -32,6 +34,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -129,16 +132,28 @@ bool sameImage(const QIcon &icon, const QString &path)
     return icon.pixmap(16).toImage() == QIcon(path).pixmap(16).toImage();
 }
 
-// The child's side of startsInTheSystemLanguage: a real start under the
-// environment the parent chose, reporting what it came up in.
+// The child's side of the tests that start the program under a system's
+// locale settings: a real start, reporting what it came up in, or a second
+// copy, reporting its warning.
 int reportStart(int argc, char **argv)
 {
     UseTemporaryUserFolders();
     QApplication app(argc, argv);
+    MessageSeam::script();
+    if (qgetenv(ChildVariable) == "second-copy") {
+        // A copy started while another one runs says so and ends.
+        QTemporaryDir lockDir;
+        qputenv("ORVELL_INSTANCE_LOCK", lockDir.filePath(QStringLiteral("one.lock")).toUtf8());
+        TOneInstance first(ApplicationTitle);
+        if (!first.TryAcquire() || OrvellBackupMain({ QStringLiteral("orvell-backup") }) != 1
+            || MessageSeam::shown().size() != 1)
+            return 1;
+        std::fputs(MessageSeam::shown()[0].text.toUtf8().constData(), stdout);
+        return 0;
+    }
     TempProgramDir dir;
     TfrmSetting::SetProgramDirForTests(dir.path());
     TTrayIcon::SetAvailableForTests(false);
-    MessageSeam::script();
     TfrmSetting window;
     const QStringList lines = { QString::number(int(ActiveLanguage())), window.mmLang->text(), window.bbJourn->text(),
                                 window.StatusPanelText(1) };
@@ -154,6 +169,24 @@ class TestLang : public QObject
 
     std::unique_ptr<TempProgramDir> m_dir;
     std::unique_ptr<TfrmSetting> m_main;
+
+    // This program run again under a system's locale settings; what it
+    // reports on its standard output.
+    static QString runChild(const char *mode, const QStringList &environment)
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char *name : { "LANGUAGE", "LC_ALL", "LC_MESSAGES", "LC_NUMERIC", "LC_TIME", "LANG" })
+            env.remove(QLatin1String(name));
+        for (const QString &pair : environment)
+            env.insert(pair.section(QLatin1Char('='), 0, 0), pair.section(QLatin1Char('='), 1));
+        env.insert(QLatin1String(ChildVariable), QLatin1String(mode));
+        QProcess child;
+        child.setProcessEnvironment(env);
+        child.start(QCoreApplication::applicationFilePath(), {});
+        if (!child.waitForFinished(60000) || child.exitCode() != 0)
+            return QStringLiteral("child failed: ") + QString::fromLocal8Bit(child.readAllStandardError());
+        return QString::fromUtf8(child.readAllStandardOutput());
+    }
 
     TfrmSetting *makeMainWindow()
     {
@@ -218,18 +251,24 @@ private slots:
     {
         QFETCH(QStringList, environment);
         QFETCH(QStringList, reported);
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        for (const char *name : { "LANGUAGE", "LC_ALL", "LC_MESSAGES", "LC_NUMERIC", "LC_TIME", "LANG" })
-            env.remove(QLatin1String(name));
-        for (const QString &pair : environment)
-            env.insert(pair.section(QLatin1Char('='), 0, 0), pair.section(QLatin1Char('='), 1));
-        env.insert(QLatin1String(ChildVariable), QStringLiteral("1"));
-        QProcess child;
-        child.setProcessEnvironment(env);
-        child.start(QCoreApplication::applicationFilePath(), {});
-        QVERIFY(child.waitForFinished(60000));
-        QCOMPARE(child.exitCode(), 0);
-        QCOMPARE(QString::fromUtf8(child.readAllStandardOutput()).split(QLatin1Char('\n')), reported);
+        QCOMPARE(runChild("start", environment).split(QLatin1Char('\n')), reported);
+    }
+
+    void secondCopyWarnsInTheSystemLanguage_data()
+    {
+        QTest::addColumn<QStringList>("environment");
+        QTest::addColumn<QString>("warning");
+        QTest::newRow("Russian") << QStringList { "LANG=ru_RU.UTF-8" }
+                                 << QStringLiteral("Одна версия программы уже запущена");
+        QTest::newRow("Ukrainian") << QStringList { "LC_ALL=uk_UA.UTF-8" }
+                                   << QStringLiteral("One version of the program is already started");
+    }
+
+    void secondCopyWarnsInTheSystemLanguage()
+    {
+        QFETCH(QStringList, environment);
+        QFETCH(QString, warning);
+        QCOMPARE(runChild("second-copy", environment), warning);
     }
 
     // Every caption, hint, column title and message of every open window
