@@ -2,6 +2,7 @@
 #include "AutoStart.h"
 #include "DateTimeText.h"
 #include "TrayIcon.h"
+#include "journal/untJOpen.h"
 #include "restore/untRestore.h"
 #include "ui/untAbout.h"
 #include "ui/untLang.h"
@@ -167,7 +168,7 @@ void TfrmSetting::mmRestoreDbClick()
 
 void TfrmSetting::bbJournClick()
 {
-    // The backup journal viewer opens here.
+    TfrmJOpen::showJournal(programDir(), this);
 }
 
 void TfrmSetting::pmAboutClick()
