@@ -608,10 +608,10 @@ void TfrmSetting::minimizeToTray()
         hide();
     else
         showMinimized(); // without a tray, a hidden window could never come back
-    // A minimized window may stay active; a blinking cursor in it would wake
-    // the program twice a second for nothing.
-    if (QWidget *focused = focusWidget())
-        focused->clearFocus();
+    // A minimized window may stay active (and gets its focus back when it is
+    // activated); a blinking cursor in it would wake the program twice a
+    // second for nothing, so the focus goes to the grid, which does not blink.
+    DBGridMain->setFocus();
     m_inMinimize = false;
 }
 
