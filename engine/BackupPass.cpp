@@ -1,5 +1,7 @@
 #include "BackupPass.h"
 
+#include "SqlQuote.h"
+
 #include "Ado.h"
 #include "DateTimeText.h"
 #include "Errors.h"
@@ -26,20 +28,6 @@ namespace {
 
 const QString ServerNameQuery
     = QStringLiteral("SELECT REPLACE(CONVERT(char(20), SERVERPROPERTY('servername')),'\\','_') as SNAME");
-
-// A name inside [...]: "]" doubled.
-QString bracketed(const QString &name)
-{
-    QString s = name;
-    return s.replace(QLatin1Char(']'), QStringLiteral("]]"));
-}
-
-// A text inside '...': "'" doubled.
-QString quoted(const QString &text)
-{
-    QString s = text;
-    return s.replace(QLatin1Char('\''), QStringLiteral("''"));
-}
 
 QString stampOf(const QString &momentText)
 {
@@ -228,7 +216,7 @@ private:
         QString folder = trimmedField(fields, fPath);
 
         try {
-            m_query.SQL = QStringLiteral("DBCC SHRINKDATABASE ([") + bracketed(db) + QStringLiteral("],10)");
+            m_query.SQL = QStringLiteral("DBCC SHRINKDATABASE (") + BracketQuoted(db) + QStringLiteral(",10)");
             m_query.ExecSQL();
         } catch (...) {
             // A database that cannot shrink is still backed up.
@@ -242,8 +230,8 @@ private:
         const QString target = folder + m_serverName + QLatin1Char('_') + db + QLatin1Char('_') + stamp;
         QString result;
         try {
-            m_query.SQL = QStringLiteral("BACKUP DATABASE [") + bracketed(db) + QStringLiteral("] TO DISK='")
-                + quoted(target) + QLatin1Char('\'');
+            m_query.SQL = QStringLiteral("BACKUP DATABASE ") + BracketQuoted(db) + QStringLiteral(" TO DISK=")
+                + TextQuoted(target);
             m_query.ExecSQL();
             result = SuccessResult;
         } catch (const std::exception &e) {

@@ -12,16 +12,6 @@ bool HasRefusedCharacter(const QString &name)
     return false;
 }
 
-QString BracketQuoted(const QString &value)
-{
-    return QLatin1Char('[') + QString(value).replace(QLatin1Char(']'), QLatin1String("]]")) + QLatin1Char(']');
-}
-
-QString TextQuoted(const QString &value)
-{
-    return QLatin1Char('\'') + QString(value).replace(QLatin1Char('\''), QLatin1String("''")) + QLatin1Char('\'');
-}
-
 QString DatabaseCountSql(const QString &name)
 {
     return QStringLiteral("select count(name) as KOL from master..sysdatabases where name=") + TextQuoted(name);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "SqlQuote.h"
+
 #include <QString>
 
 // The texts of the restore sequence, apart from the window that runs it.
@@ -11,10 +13,8 @@ namespace RestoreSql {
 // * = + ? ! & ( ) ^ # @ " '
 bool HasRefusedCharacter(const QString &name);
 
-// value between brackets, "]" doubled.
-QString BracketQuoted(const QString &value);
-// value between single quotes, "'" doubled.
-QString TextQuoted(const QString &value);
+using ::BracketQuoted;
+using ::TextQuoted;
 
 QString DatabaseCountSql(const QString &name); // column KOL
 QString DataFileSql();                         // column filename
