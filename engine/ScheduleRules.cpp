@@ -15,7 +15,7 @@ namespace {
 constexpr qint64 MsPerMinute = 60 * 1000;
 constexpr qint64 MsPerDay = 24 * 60 * MsPerMinute;
 
-// Every comparison works on wall-clock readings, whatever spec a caller used.
+// Every comparison works on wall-clock readings, whatever time zone a caller marked.
 QDateTime wall(const QDateTime &d)
 {
     return d.timeSpec() == Qt::UTC ? d : WallClock(d.date(), d.time());

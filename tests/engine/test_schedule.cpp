@@ -239,7 +239,7 @@ void TestSchedule::dateFunctions()
     QCOMPARE(YearsApart(ZeroDateTime(), at(12, 25, 10, 0)), 108);
     QVERIFY(YearsApart(NeverRun(), at(12, 25, 10, 0)) > 2000);
 
-    // A moment in the local spec is taken by its wall-clock reading.
+    // A moment marked as local time is taken by its wall-clock reading.
     const QDateTime local(QDate(2008, 12, 25), QTime(10, 0), Qt::LocalTime);
     QCOMPARE(SameDayMinutes(local, at(12, 25, 12, 0)), 120);
 }
