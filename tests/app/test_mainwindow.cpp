@@ -9,6 +9,8 @@
 #include "app/TrayIcon.h"
 #include "app/untSaveTimer.h"
 #include "app/untSetting.h"
+#include "journal/JournalModel.h"
+#include "journal/untJOpen.h"
 #include "ui/MainKey.h"
 #include "ui/untMyDialog.h"
 
@@ -269,6 +271,24 @@ private slots:
         w->mH->trigger();
         QCOMPARE(opened, QStringList(2, m_dir->file(QStringLiteral("Orvell backup.chm"))));
         QVERIFY(MessageSeam::shown().isEmpty()); // a missing file is not reported
+    }
+
+    void journalButtonOpensTheViewerOnce()
+    {
+        QFile log(m_dir->file(QStringLiteral("Backup.log")));
+        QVERIFY(log.open(QIODevice::WriteOnly));
+        log.write("25.12.2008 14:30:07\tSuccesfull\tSRV\tmaster\tC:\\B\\SRV_master_x.bak\r\n");
+        log.close();
+        auto w = makeWindow();
+        w->bbJourn->click();
+        TfrmJOpen *viewer = TfrmJOpen::instance();
+        QVERIFY(viewer);
+        QVERIFY(viewer->isVisible());
+        QTRY_COMPARE(viewer->rxMem()->rowCount(), 1);
+        w->bbJourn->click(); // a second press brings the same window forward
+        QCOMPARE(TfrmJOpen::instance(), viewer);
+        viewer->close();
+        QTRY_VERIFY(!TfrmJOpen::instance());
     }
 
     void taskListLoadAndDelete()
