@@ -3,6 +3,7 @@
 #include "SettingWidgets.h"
 #include "ui/untMyDialog.h"
 #include "untSetting.h"
+#include "discovery/TServerDiscovery.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -98,10 +99,7 @@ void TfrmSetting::ReserchServer()
 
 void TfrmSetting::MergeFoundServers(const QStringList &names)
 {
-    // Adding the first items would replace the text shown; keep it.
-    const QString text = cbServers->currentText();
-    cbServers->addItems(names);
-    cbServers->setEditText(text);
+    ::MergeFoundServers(cbServers, names);
 }
 
 QString TfrmSetting::StatusPanelText(int panel) const
