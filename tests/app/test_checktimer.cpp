@@ -199,6 +199,22 @@ private slots:
         QCOMPARE(w.ConnectionPanelDrawnText(), QStringLiteral(" Connected: false"));
     }
 
+    void pickingAnotherServerDisconnects()
+    {
+        TfrmSetting w;
+        useSqlLogon(&w, QStringLiteral("sa"), QStringLiteral("Secret#1"));
+        w.btnOpenClick();
+        QVERIFY(w.ADOConnection.Connected());
+        w.MergeFoundServers({QStringLiteral("HOST"), QStringLiteral("HOST\\SQLEXPRESS")});
+        w.cbServers->setCurrentIndex(w.cbServers->findText(QStringLiteral("HOST\\SQLEXPRESS")));
+        w.cbServersCloseUp();
+        QVERIFY(!w.ADOConnection.Connected());
+        QCOMPARE(w.btnOpen->text(), QStringLiteral("Подключиться"));
+        QCOMPARE(w.StatusPanelText(2), QStringLiteral("Текущий сервер: HOST\\SQLEXPRESS"));
+        QVERIFY(w.edSQLName->text().isEmpty() && w.edSQLPassword->text().isEmpty());
+        QVERIFY(w.edSQLName->isReadOnly() && w.edSQLPassword->isReadOnly());
+    }
+
     void refusedLogonIsShown()
     {
         m_sim->setRefuseLogons(true);
