@@ -1026,28 +1026,22 @@ void Engine::beginTransaction(Reply &reply)
 
 void Engine::commitTransaction(Reply &reply, bool beginAnother)
 {
-    Reply *outer = m_reply;
-    m_reply = &reply;
-    if (m_session.trancount > 0) {
-        m_session.trancount = 0;
-        reply.envChangeBytes(9, QByteArray(), descriptorBytes(m_session.transaction));
-    }
-    if (beginAnother) {
-        m_session.transaction = m_state.nextTransaction++;
-        m_session.trancount = 1;
-        reply.envChangeBytes(8, descriptorBytes(m_session.transaction), QByteArray());
-    }
-    done(0);
-    m_reply = outer;
+    endTransaction(reply, 9, beginAnother);
 }
 
 void Engine::rollbackTransaction(Reply &reply, bool beginAnother)
+{
+    endTransaction(reply, 10, beginAnother);
+}
+
+// Commit and rollback differ only in the ENVCHANGE type that reports them.
+void Engine::endTransaction(Reply &reply, quint8 envChangeType, bool beginAnother)
 {
     Reply *outer = m_reply;
     m_reply = &reply;
     if (m_session.trancount > 0) {
         m_session.trancount = 0;
-        reply.envChangeBytes(10, QByteArray(), descriptorBytes(m_session.transaction));
+        reply.envChangeBytes(envChangeType, QByteArray(), descriptorBytes(m_session.transaction));
     }
     if (beginAnother) {
         m_session.transaction = m_state.nextTransaction++;

@@ -87,6 +87,7 @@ public:
     void print(const ExprP &text);
 
 private:
+    void endTransaction(Reply &reply, quint8 envChangeType, bool beginAnother);
     struct RowCtx
     {
         const QList<Column> *cols = nullptr;
