@@ -960,45 +960,9 @@ QList<Tok> tokenize(const QString &sql)
                 throw ParseError{{{113, 15, 1, QStringLiteral("Missing end comment mark '*/'.")}}, startLine};
             continue;
         }
-        Tok tok;
-        tok.line = line;
-        const int start = i;
-        const bool nString = (c == QLatin1Char('N') || c == QLatin1Char('n')) && at(i + 1) == QLatin1Char('\'');
-        if (c == QLatin1Char('\'') || nString) {
-            if (nString)
-                ++i;
-            ++i;
+        // A string or quoted name: the closing character doubled stands for itself.
+        auto readDelimited = [&](QChar close, int tokLine) {
             QString value;
-            bool closed = false;
-            while (i < n) {
-                if (sql[i] == QLatin1Char('\'')) {
-                    if (at(i + 1) == QLatin1Char('\'')) {
-                        value += QLatin1Char('\'');
-                        i += 2;
-                        continue;
-                    }
-                    ++i;
-                    closed = true;
-                    break;
-                }
-                if (sql[i] == QLatin1Char('\n'))
-                    ++line;
-                value += sql[i++];
-            }
-            if (!closed) {
-                throw ParseError{{{105, 15, 1,
-                                   QStringLiteral("Unclosed quotation mark after the character string '%1'.").arg(value)},
-                                  syntaxNear(value)},
-                                 tok.line};
-            }
-            tok.kind = Tok::String;
-            tok.value = value;
-            tok.unicode = nString;
-        } else if (c == QLatin1Char('[') || c == QLatin1Char('"')) {
-            const QChar close = c == QLatin1Char('[') ? QLatin1Char(']') : QLatin1Char('"');
-            ++i;
-            QString value;
-            bool closed = false;
             while (i < n) {
                 if (sql[i] == close) {
                     if (at(i + 1) == close) {
@@ -1007,19 +971,33 @@ QList<Tok> tokenize(const QString &sql)
                         continue;
                     }
                     ++i;
-                    closed = true;
-                    break;
+                    return value;
                 }
                 if (sql[i] == QLatin1Char('\n'))
                     ++line;
                 value += sql[i++];
             }
-            if (!closed) {
-                throw ParseError{{{105, 15, 1,
-                                   QStringLiteral("Unclosed quotation mark after the character string '%1'.").arg(value)},
-                                  syntaxNear(value)},
-                                 tok.line};
-            }
+            throw ParseError{{{105, 15, 1,
+                               QStringLiteral("Unclosed quotation mark after the character string '%1'.").arg(value)},
+                              syntaxNear(value)},
+                             tokLine};
+        };
+        Tok tok;
+        tok.line = line;
+        const int start = i;
+        const bool nString = (c == QLatin1Char('N') || c == QLatin1Char('n')) && at(i + 1) == QLatin1Char('\'');
+        if (c == QLatin1Char('\'') || nString) {
+            if (nString)
+                ++i;
+            ++i;
+            const QString value = readDelimited(QLatin1Char('\''), tok.line);
+            tok.kind = Tok::String;
+            tok.value = value;
+            tok.unicode = nString;
+        } else if (c == QLatin1Char('[') || c == QLatin1Char('"')) {
+            const QChar close = c == QLatin1Char('[') ? QLatin1Char(']') : QLatin1Char('"');
+            ++i;
+            const QString value = readDelimited(close, tok.line);
             tok.kind = Tok::QuotedIdent;
             tok.value = value;
         } else if (c.isDigit() || (c == QLatin1Char('.') && at(i + 1).isDigit())) {
